@@ -1,0 +1,29 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+// A client of the installed package: every public header must compile on its own and link.
+#include <NimbStartMenu/logging.h>
+#include <NimbStartMenu/nimbdesktopentry.h>
+#include <NimbStartMenu/nimbstartmenu_version.h>
+#include <NimbStartMenu/startmenuutils.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir root;
+    StartMenuUtils::setSystemRoot(root.path());
+
+    const NimbDesktopEntry missing(root.filePath(QStringLiteral("missing.desktop")).toStdString());
+    const bool ok = !missing.isLoaded() && StartMenuUtils::systemRoot() == root.path()
+        && !StartMenuUtils::appSearchPaths().isEmpty() && QString::fromLatin1(LOG_GENERAL().categoryName()) == QLatin1String("quorvex.nimb-start-menu")
+        && GetNimbDir(NimbDir::WindowManager).size() > 0;
+    std::printf("package client: %s (library %s)\n", ok ? "ok" : "broken", NIMBSTARTMENU_VERSION_STRING);
+    return ok ? 0 : 1;
+}
