@@ -219,30 +219,32 @@ bool isCleanUtf8(std::string_view text)
     return state == accept;
 }
 
-bool readRegularFile(const std::string &path, std::string &contents)
+// Reads the whole file into a new buffer; the buffer is not zeroed first, that alone would cost
+// a tenth of the parse.
+NimbDesktopEntry::Buffer readRegularFile(const std::string &path, std::size_t &length)
 {
     // O_NONBLOCK: opening a FIFO without writer must not wait; fstat() then turns it away.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        return false;
+        return {};
     }
     struct stat status;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || std::size_t(status.st_size) > NimbDesktopEntry::MaxFileSize) {
         ::close(fd);
-        return false;
+        return {};
     }
     // One byte more than announced, so that a file that grew (or a /proc file announcing 0) is read to its end.
     std::size_t capacity = std::min<std::size_t>(std::size_t(status.st_size) + 1, NimbDesktopEntry::MaxFileSize + 1);
-    std::size_t length = 0;
-    contents.resize(capacity);
+    std::unique_ptr<char[]> contents(new char[capacity]);
+    length = 0;
     for (;;) {
-        const ssize_t count = ::read(fd, contents.data() + length, capacity - length);
+        const ssize_t count = ::read(fd, contents.get() + length, capacity - length);
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
             }
             ::close(fd);
-            return false;
+            return {};
         }
         if (count == 0) {
             break;
@@ -251,15 +253,24 @@ bool readRegularFile(const std::string &path, std::string &contents)
         if (length == capacity) {
             if (capacity > NimbDesktopEntry::MaxFileSize) {
                 ::close(fd);
-                return false;
+                return {};
             }
-            capacity = std::min(capacity * 2 + 4096, NimbDesktopEntry::MaxFileSize + 1);
-            contents.resize(capacity);
+            const std::size_t grown = std::min(capacity * 2 + 4096, NimbDesktopEntry::MaxFileSize + 1);
+            std::unique_ptr<char[]> larger(new char[grown]);
+            std::memcpy(larger.get(), contents.get(), length);
+            contents = std::move(larger);
+            capacity = grown;
         }
     }
     ::close(fd);
-    contents.resize(length);
-    return true;
+    return NimbDesktopEntry::Buffer(std::move(contents));
+}
+
+NimbDesktopEntry::Buffer copiedBuffer(std::string_view text)
+{
+    std::unique_ptr<char[]> copy(new char[std::max<std::size_t>(text.size(), 1)]);
+    std::memcpy(copy.get(), text.data(), text.size());
+    return NimbDesktopEntry::Buffer(std::move(copy));
 }
 
 bool writeFileAtomically(const std::string &path, std::string_view contents)
@@ -462,10 +473,11 @@ NimbDesktopEntry::NimbDesktopEntry()
 NimbDesktopEntry::NimbDesktopEntry(const std::string &path)
     : m_path(path)
 {
-    auto contents = std::make_shared<std::string>();
-    if (readRegularFile(path, *contents) && isCleanUtf8(*contents)) {
+    std::size_t length = 0;
+    Buffer contents = readRegularFile(path, length);
+    if (contents && isCleanUtf8(std::string_view(contents.get(), length))) {
         m_buffers.push_back(contents);
-        parse(*contents);
+        parse(std::string_view(contents.get(), length));
     }
     if (m_mainGroup == NoLine) {
         // Nothing of a file that is not a desktop entry is worth keeping.
@@ -844,8 +856,9 @@ void NimbDesktopEntry::setUnknowns(const std::vector<std::pair<std::string, std:
         if (!isValidKey(key)) {
             continue;
         }
-        auto buffer = std::make_shared<std::string>(key + escaped(value));
-        const std::string_view stored(*buffer);
+        const std::string text = key + escaped(value);
+        Buffer buffer = copiedBuffer(text);
+        const std::string_view stored(buffer.get(), text.size());
         m_lines.erase(std::remove_if(m_lines.begin(),
                                      m_lines.end(),
                                      [&key = key, mainGroup](const Line &line) {

@@ -178,6 +178,9 @@ public:
     /// The locale set with setLocale(), or the one taken from the environment.
     static std::string locale();
 
+    /// Bytes of a file or of set values; an implementation detail, shared by copies of an entry.
+    using Buffer = std::shared_ptr<const char[]>;
+
 private:
     // The keys the library asks for on every file; their lines are found once while parsing.
     enum KnownKey : std::uint8_t {
@@ -231,7 +234,7 @@ private:
 
     std::string m_path;
     // Lines point into these buffers; they are shared, so copies of an entry stay cheap and valid.
-    std::vector<std::shared_ptr<const std::string>> m_buffers;
+    std::vector<Buffer> m_buffers;
     std::vector<std::string_view> m_groups;
     std::vector<Line> m_lines;
     std::int32_t m_mainGroup = NoLine;

@@ -18,13 +18,11 @@ std::string homePath()
     return QDir::homePath().toStdString();
 }
 
-// Trailing slashes would double up when "/applications" is appended.
-std::string withoutTrailingSlashes(std::string path)
+// "/usr/share", "/usr/share/" and "/usr//share" name one folder and must compare equal. Cleaning a
+// system folder before it goes below the system root also keeps its ".." from climbing out of it.
+std::string cleanPath(const std::string &path)
 {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
+    return QDir::cleanPath(QString::fromStdString(path)).toStdString();
 }
 
 std::string environmentValue(const char *name)
@@ -53,7 +51,7 @@ std::vector<std::string> GetAllAppDesktopEntrySearchPaths()
 {
     std::vector<std::string> paths;
     const auto add = [&paths](const std::string &dataDir) {
-        std::string path = withoutTrailingSlashes(dataDir) + "/applications";
+        std::string path = cleanPath(dataDir + "/applications");
         if (std::find(paths.cbegin(), paths.cend(), path) == paths.cend()) {
             paths.push_back(std::move(path));
         }
@@ -68,7 +66,7 @@ std::vector<std::string> GetAllAppDesktopEntrySearchPaths()
         const auto colon = std::min(dataDirs.find(':', start), dataDirs.size());
         const std::string dir = dataDirs.substr(start, colon - start);
         if (!dir.empty() && dir.front() == '/') {
-            add(StartMenuUtils::systemPath(QString::fromStdString(dir)).toStdString());
+            add(StartMenuUtils::systemPath(QString::fromStdString(cleanPath(dir))).toStdString());
         }
         start = colon + 1;
     }

@@ -48,9 +48,10 @@ NIMBSTARTMENU_EXPORT std::string nimbSessionConfigSuffix(WhatNimbSession session
  * an entry is met after the system's.
  *
  * Relative entries, which the XDG Base Directory Specification declares invalid, are skipped, and a
- * folder named twice is listed once. The system folders lie below StartMenuUtils::systemRoot().
+ * folder named twice is listed once, however it is spelt ("/usr/share/", "/usr//share"). The system
+ * folders lie below StartMenuUtils::systemRoot().
  *
- * @return the folders as UTF-8 paths without trailing slash
+ * @return the folders as clean UTF-8 paths (see QDir::cleanPath()), so without trailing slash
  */
 NIMBSTARTMENU_EXPORT std::vector<std::string> GetAllAppDesktopEntrySearchPaths();
 

@@ -105,7 +105,9 @@ QStringList subdirs(const QString &root, bool topLevelOnly)
     if (!topLevelOnly) {
         flags |= QDirIterator::Subdirectories;
     }
-    return walk(root, QDir::AllDirs | QDir::Readable | QDir::NoDotAndDotDot, flags);
+    // QDir::Dirs, not QDir::AllDirs: with AllDirs the iterator still descends into hidden folders
+    // and lists the folders inside them.
+    return walk(root, QDir::Dirs | QDir::Readable | QDir::NoDotAndDotDot, flags);
 }
 
 QStringList subdirs(const QStringList &roots, bool topLevelOnly)

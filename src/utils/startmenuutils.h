@@ -64,7 +64,8 @@ NIMBSTARTMENU_EXPORT void overrideDesktopEntry(NimbDesktopEntry &entry, const QS
 
 /**
  * @return the readable, non-hidden directories below @p root (symbolic links followed), in the order
- *         of the walk, @p root itself excluded; with @p topLevelOnly just the first level
+ *         of the walk, @p root itself excluded; with @p topLevelOnly just the first level. Nothing
+ *         inside a hidden directory is listed either.
  */
 NIMBSTARTMENU_EXPORT QStringList subdirs(const QString &root, bool topLevelOnly);
 

@@ -1,0 +1,13 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#include "menu.h"
+
+Menu::Menu(QObject *parent)
+    : QObject(parent)
+{
+}
+
+Menu::~Menu() = default;

@@ -1,0 +1,84 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#ifndef NIMBSTARTMENU_MENU_H
+#define NIMBSTARTMENU_MENU_H
+
+#include "nimbstartmenu_export.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+
+/**
+ * @class Menu menu.h <NimbStartMenu/menu.h>
+ *
+ * The on-disk menu tree below StartMenuUtils::menuDir(): one folder per category, holding one desktop
+ * file per application.
+ *
+ * The static operations work on the file system alone. The process-wide object from instance()
+ * watches the application folders and brings the tree up to date (updateMenu()) whenever one of them
+ * changes, announcing each update with updateStarted() and updateFinished().
+ *
+ * Generation only adds: it never deletes or rewrites an item, so an application the user removed
+ * from a category stays away until its desktop file changes or the tree is reset.
+ */
+class NIMBSTARTMENU_EXPORT Menu : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Menu(QObject *parent = nullptr);
+    ~Menu() override;
+
+    /// The process-wide object, created on the first call; it watches but writes nothing yet.
+    static Menu *instance();
+
+    /// Whether the menu tree exists.
+    static bool exists();
+
+    /// Deletes the menu tree (symbolic links are removed, not followed).
+    static void remove();
+
+    /**
+     * Copies the template tree "/usr/share/nimb-start-menu/startmenu" (below the system root) into
+     * the menu directory. The menu directory is created, its parent is not; existing files are never
+     * overwritten.
+     */
+    static void initFolderStructure();
+
+    /**
+     * Brings the tree up to date on the calling thread: reads the categories the tree's folders
+     * collect, copies the administrator-defined categories in, and writes every accepted
+     * application that the tree does not record yet into its category folder.
+     *
+     * @param force true writes every application not yet recorded; false only those whose desktop
+     *              file changed after their category folder
+     */
+    static void generate(bool force);
+
+    /// initFolderStructure(), then a forced generation.
+    static void init();
+
+    /// remove(), then init(): the user's removals are forgotten.
+    static void reset();
+
+    /// An unforced generation when the tree exists, init() otherwise.
+    static void update();
+
+    /// Watches what StartMenuUtils::appDirsToWatch() lists; folders watched already stay watched.
+    void initWatcher();
+
+    /// Emits updateStarted(), runs update(), re-arms the watcher, emits updateFinished().
+    void updateMenu();
+
+Q_SIGNALS:
+    void updateStarted();
+    void updateFinished();
+
+private:
+    QFileSystemWatcher m_watcher;
+};
+
+#endif
