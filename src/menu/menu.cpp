@@ -4,10 +4,324 @@
 */
 
 #include "menu.h"
+#include "logging.h"
+#include "nimbdesktopentry.h"
+#include "settingsmap.h"
+#include "startmenuutils.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QHash>
+#include <QSet>
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+const QString templateTree = QStringLiteral("/usr/share/nimb-start-menu/startmenu");
+const QString excludedApplicationFolder = QStringLiteral("/usr/share/applications/nimbdesktop");
+const QString firstOverrideDir = QStringLiteral("/usr/share/nimb/desktop-entries-override");
+const QString secondOverrideDir = QStringLiteral("/usr/share/nimb-start-menu/overrides");
+const QString fallbackCategory = QStringLiteral("other");
+const QString declarationSuffix = QStringLiteral("directory");
+const QString applicationSuffix = QStringLiteral("desktop");
+constexpr const char *categoriesKey = "X-Categories";
+constexpr const char *originKey = "X-Nimb-OriginFile";
+constexpr const char *yastGroupKey = "X-SuSE-YaST-Group";
+
+bool isAccepted(const NimbDesktopEntry &entry)
+{
+    return entry.isLoaded() && entry.isValid() && entry.isSuitable(nullptr) && entry.isDisplayable(nullptr) && entry.isForNimb(nullptr);
+}
+
+template<typename Visit>
+void forEachFile(const QString &root, QDir::Filters filters, Visit visit)
+{
+    // QDirIterator keeps track of the folders it entered through links, so a link loop ends there.
+    QDirIterator it(root, filters, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
+    while (it.hasNext()) {
+        it.next();
+        visit(it.fileInfo());
+    }
+}
+
+NimbDesktopEntry readEntry(const QFileInfo &file)
+{
+    return NimbDesktopEntry(file.filePath().toStdString());
+}
+
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+// Copies `from` to `to` recursively, following symbolic links: a folder is created with the
+// attributes of its source, a file is copied, and an existing file at the destination is an error
+// that ends the copy, as is any other error; what was copied before stays.
+// A link back to a folder that is being copied is not followed again: it would nest copies of the
+// same folder into each other until the path grew too long.
+bool copyTree(const fs::path &from, const fs::path &to, std::vector<FolderIdentity> &openFolders, std::error_code &error)
+{
+    const fs::file_status status = fs::status(from, error);
+    if (error) {
+        return false;
+    }
+    if (fs::is_regular_file(status)) {
+        fs::copy_file(from, to, fs::copy_options::none, error);
+        return !error;
+    }
+    if (!fs::is_directory(status)) {
+        error = std::make_error_code(std::errc::not_supported);
+        return false;
+    }
+
+    struct stat identity;
+    if (::stat(from.c_str(), &identity) != 0) {
+        error = std::error_code(errno, std::generic_category());
+        return false;
+    }
+    const FolderIdentity folder{identity.st_dev, identity.st_ino};
+    if (std::find(openFolders.cbegin(), openFolders.cend(), folder) != openFolders.cend()) {
+        return true;
+    }
+
+    const fs::file_status target = fs::status(to, error);
+    if (fs::exists(target) && !fs::is_directory(target)) {
+        error = std::make_error_code(std::errc::file_exists);
+        return false;
+    }
+    error.clear();
+    fs::create_directory(to, from, error);
+    if (error) {
+        return false;
+    }
+
+    openFolders.push_back(folder);
+    fs::directory_iterator it(from, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        if (!copyTree(it->path(), to / it->path().filename(), openFolders, error)) {
+            break;
+        }
+    }
+    openFolders.pop_back();
+    return !error;
+}
+
+bool copyTree(const QString &from, const QString &to)
+{
+    std::vector<FolderIdentity> openFolders;
+    std::error_code error;
+    return copyTree(fs::path(from.toStdString()), fs::path(to.toStdString()), openFolders, error);
+}
+
+struct TreeState {
+    QMap<QString, QString> categoryIds; // desktop-entry category → category folder
+    QSet<QString> recordedOrigins;
+};
+
+// Pass 1: what the tree's folders collect, and which applications it holds already.
+void readTree(const QString &menuDir, TreeState &tree)
+{
+    forEachFile(menuDir, QDir::Files | QDir::Readable | QDir::Hidden, [&tree](const QFileInfo &file) {
+        const QString suffix = file.suffix();
+        if (suffix == declarationSuffix) {
+            const NimbDesktopEntry declaration = readEntry(file);
+            if (isAccepted(declaration)) {
+                const QString id = file.dir().dirName();
+                const QString categories = QString::fromStdString(declaration.getUnknownValue(categoriesKey));
+                for (const QString &category : categories.split(QLatin1Char(';'))) {
+                    tree.categoryIds.insert(category, id);
+                }
+            }
+        } else if (suffix == applicationSuffix) {
+            const NimbDesktopEntry item = readEntry(file);
+            if (isAccepted(item)) {
+                tree.recordedOrigins.insert(QString::fromStdString(item.getUnknownValue(originKey)));
+            }
+        }
+    });
+}
+
+// Pass 2: the administrator's category folders join the tree. A folder copied before makes the copy
+// fail at its first file, so from then on only its own declaration in the tree maps its categories.
+void copyAdministratorCategories(const QString &menuDir, TreeState &tree)
+{
+    for (const QString &root : StartMenuUtils::userCategoriesSearchPaths()) {
+        forEachFile(root, QDir::Files | QDir::Readable | QDir::Hidden, [&](const QFileInfo &file) {
+            if (file.suffix() != declarationSuffix) {
+                return;
+            }
+            const NimbDesktopEntry declaration = readEntry(file);
+            if (!isAccepted(declaration)) {
+                return;
+            }
+            const QString id = file.dir().dirName();
+            if (!copyTree(file.absolutePath(), menuDir + QLatin1Char('/') + id)) {
+                return;
+            }
+            for (const QString &category : StartMenuUtils::stdStringVectorToQStringList(declaration.categories())) {
+                if (!tree.categoryIds.contains(category)) {
+                    tree.categoryIds.insert(category, id);
+                }
+            }
+        });
+    }
+}
+
+bool isSettingsCommand(const QString &command)
+{
+    return command.contains(QLatin1String("kcmshell")) || command.startsWith(QLatin1String("systemsettings"));
+}
+
+// Pass 3: every accepted application the tree does not record yet goes into its category folder.
+void writeApplications(const QString &menuDir, const TreeState &tree, bool force)
+{
+    const QMap<QString, SettingsMapRecord> settingsApplications = SettingsMap::loadSettingsMap();
+    const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
+    const QString overrideDirs[] = {StartMenuUtils::systemPath(firstOverrideDir), StartMenuUtils::systemPath(secondOverrideDir)};
+
+    // A folder's change time as it was before this run wrote into it: an item written now must not
+    // hide the other new applications of the same folder, whose files are older than that write.
+    QHash<QString, QDateTime> folderTimes;
+    const auto folderChangeTime = [&](const QString &id) {
+        auto known = folderTimes.find(id);
+        if (known == folderTimes.end()) {
+            known = folderTimes.insert(id, QFileInfo(menuDir + QLatin1Char('/') + id).metadataChangeTime());
+        }
+        return *known;
+    };
+
+    for (const QString &searchPath : StartMenuUtils::appSearchPaths()) {
+        forEachFile(searchPath, QDir::Files | QDir::Readable, [&](const QFileInfo &file) {
+            if (file.dir().path() == excludedFolder || file.suffix() != applicationSuffix) {
+                return;
+            }
+            NimbDesktopEntry entry = readEntry(file);
+            if (!isAccepted(entry)) {
+                return;
+            }
+            for (const QString &overrideDir : overrideDirs) {
+                StartMenuUtils::overrideDesktopEntry(entry, file.fileName(), overrideDir);
+            }
+            if (isSettingsCommand(QString::fromStdString(entry.exec())) || settingsApplications.contains(file.completeBaseName())
+                || !entry.getUnknownValue(yastGroupKey).empty()) {
+                return;
+            }
+
+            QString id = fallbackCategory;
+            for (const std::string &category : entry.categories()) {
+                const auto found = tree.categoryIds.constFind(QString::fromStdString(category));
+                if (found != tree.categoryIds.cend()) {
+                    id = *found;
+                    break;
+                }
+            }
+
+            const QString origin = file.filePath();
+            if (tree.recordedOrigins.contains(origin)) {
+                return;
+            }
+            // An invalid time (no such folder) counts as earlier than any.
+            if (!force && !(folderChangeTime(id) < file.metadataChangeTime())) {
+                return;
+            }
+            qCDebug(LOG_GENERAL) << "origin is newer than category" << origin;
+            const QByteArray originUtf8 = origin.toUtf8();
+            entry.setUnknowns({{originKey, std::string(originUtf8.constData(), size_t(originUtf8.size()))}});
+            const QString item = menuDir + QLatin1Char('/') + id + QLatin1Char('/') + file.fileName();
+            entry.saveAs(item.toStdString(), SaveEmptyFields{false});
+        });
+    }
+}
+}
 
 Menu::Menu(QObject *parent)
     : QObject(parent)
 {
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &Menu::updateMenu);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &Menu::updateMenu);
+    initWatcher();
 }
 
 Menu::~Menu() = default;
+
+Menu *Menu::instance()
+{
+    static Menu menu;
+    return &menu;
+}
+
+bool Menu::exists()
+{
+    return QDir(StartMenuUtils::menuDir()).exists();
+}
+
+void Menu::remove()
+{
+    std::error_code error;
+    fs::remove_all(fs::path(StartMenuUtils::menuDir().toStdString()), error);
+}
+
+void Menu::initFolderStructure()
+{
+    copyTree(StartMenuUtils::systemPath(templateTree), StartMenuUtils::menuDir());
+}
+
+void Menu::generate(bool force)
+{
+    const QString menuDir = StartMenuUtils::menuDir();
+    TreeState tree;
+    readTree(menuDir, tree);
+    copyAdministratorCategories(menuDir, tree);
+    writeApplications(menuDir, tree, force);
+}
+
+void Menu::init()
+{
+    initFolderStructure();
+    generate(true);
+}
+
+void Menu::reset()
+{
+    remove();
+    init();
+}
+
+void Menu::update()
+{
+    if (exists()) {
+        generate(false);
+    } else {
+        init();
+    }
+}
+
+void Menu::initWatcher()
+{
+    // Paths watched already, or missing, are refused by the watcher anyway; leaving them out spares
+    // its warnings.
+    const QStringList watched = m_watcher.directories() + m_watcher.files();
+    QStringList paths;
+    for (const QString &path : StartMenuUtils::appDirsToWatch()) {
+        if (!watched.contains(path) && !paths.contains(path) && QFileInfo::exists(path)) {
+            paths.append(path);
+        }
+    }
+    if (!paths.isEmpty()) {
+        m_watcher.addPaths(paths);
+    }
+}
+
+void Menu::updateMenu()
+{
+    Q_EMIT updateStarted();
+    update();
+    initWatcher();
+    Q_EMIT updateFinished();
+}

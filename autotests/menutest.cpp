@@ -1,0 +1,468 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#include "menu.h"
+#include "nimbdesktopentry.h"
+#include "startmenuutils.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+QString desktopFile(const QString &name, const QString &categories, const QString &extra = QString())
+{
+    return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1 MenuTest\nName[de]=%1 Menütest\nExec=%2\nCategories=%3\n%4")
+        .arg(name, name.toLower().remove(QLatin1Char(' ')), categories, extra);
+}
+
+QString declaration(const QString &name, const QString &xCategories)
+{
+    QString text = QStringLiteral("[Desktop Entry]\nType=Directory\nName=%1\n").arg(name);
+    if (!xCategories.isNull()) {
+        text += QStringLiteral("X-Categories=%1\n").arg(xCategories);
+    }
+    return text;
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    file.write(content);
+}
+
+void writeFile(const QString &path, const QString &content)
+{
+    writeFile(path, content.toUtf8());
+}
+
+QStringList itemsBelow(const QString &root)
+{
+    QStringList items;
+    QDirIterator it(root, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        items.append(it.next().mid(root.size() + 1));
+    }
+    items.sort();
+    return items;
+}
+
+QDateTime changeTime(const QString &path)
+{
+    return QFileInfo(path).metadataChangeTime();
+}
+}
+
+class MenuTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void categoryChoice_data();
+    void categoryChoice();
+    void exclusions_data();
+    void exclusions();
+    void writtenItem();
+    void overrides();
+    void unforcedGenerationFollowsChangeTimes();
+    void newApplicationsOfOneFolderAllWritten();
+    void removalsRememberedUntilReset();
+    void sameFileNameTwice();
+    void administratorCategories();
+    void symbolicLinkLoops();
+    void templateWithoutHomeFolder();
+
+    // These spin the event loop with the process-wide menu watching; they come last.
+    void instanceWritesNothing();
+    void updateMenuSignalsAroundUpdate();
+    void watcherPicksUpNewApplication();
+    void watcherFollowsNewCategoryFolder();
+
+private:
+    QString systemPath(const QString &path) const
+    {
+        return m_root.path() + QStringLiteral("/root") + path;
+    }
+    QString applications() const
+    {
+        return systemPath(QStringLiteral("/usr/share/applications"));
+    }
+    QString userApplications() const
+    {
+        return m_root.path() + QStringLiteral("/home/.local/share/applications");
+    }
+    QString adminRoot() const
+    {
+        return systemPath(QStringLiteral("/usr/share/applications/nimbstartmenu"));
+    }
+    QString item(const QString &id, const QString &fileName) const
+    {
+        return StartMenuUtils::menuDir() + QLatin1Char('/') + id + QLatin1Char('/') + fileName;
+    }
+    // Waits, without sleeping, until the file-system clock has moved past the change time of `path`,
+    // so that what is written next is newer.
+    void waitUntilNewerThan(const QString &path);
+    void makeNewer(const QString &path, const QString &than);
+
+    QTemporaryDir m_root;
+};
+
+void MenuTest::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    const QString home = m_root.path() + QStringLiteral("/home");
+    QVERIFY(QDir().mkpath(home + QStringLiteral("/.nimb")));
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
+    qputenv("XDG_DATA_DIRS", "/usr/share");
+    StartMenuUtils::setSystemRoot(m_root.path() + QStringLiteral("/root"));
+
+    const QString templateTree = systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu"));
+    writeFile(templateTree + QStringLiteral("/office/.directory"), declaration(QStringLiteral("Office"), QStringLiteral("Office;Spreadsheet")));
+    writeFile(templateTree + QStringLiteral("/graphics/.directory"), declaration(QStringLiteral("Graphics"), QStringLiteral("Graphics;Photography")));
+    writeFile(templateTree + QStringLiteral("/games/.directory"), declaration(QStringLiteral("Games"), QStringLiteral("Game")));
+    writeFile(templateTree + QStringLiteral("/other/.directory"), declaration(QStringLiteral("Other"), QString()));
+    QCOMPARE(StartMenuUtils::menuDir(), home + QStringLiteral("/.nimb/startmenu2"));
+}
+
+void MenuTest::init()
+{
+    Menu::remove();
+    for (const QString &path : {applications(), userApplications(), systemPath(QStringLiteral("/usr/share/nimb")), systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides"))}) {
+        QDir(path).removeRecursively();
+    }
+    QFile::remove(systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv")));
+    QVERIFY(QDir().mkpath(applications()));
+    QVERIFY(QDir().mkpath(userApplications()));
+}
+
+void MenuTest::waitUntilNewerThan(const QString &path)
+{
+    const QString probe = StartMenuUtils::menuDir() + QStringLiteral("/.clock-probe");
+    const QDateTime reference = changeTime(path);
+    QDateTime now;
+    do {
+        writeFile(probe, QByteArray("tick"));
+        now = changeTime(probe);
+    } while (now <= reference);
+    QFile::remove(probe);
+}
+
+void MenuTest::makeNewer(const QString &path, const QString &than)
+{
+    const QDateTime reference = changeTime(than);
+    while (changeTime(path) <= reference) {
+        // Changing the mode changes the change time, to the file-system clock's now.
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0644) == 0);
+    }
+}
+
+void MenuTest::categoryChoice_data()
+{
+    QTest::addColumn<QString>("categories");
+    QTest::addColumn<QString>("folder");
+
+    QTest::addRow("first collected category decides") << QStringLiteral("Utility;Office;Graphics;") << QStringLiteral("office");
+    QTest::addRow("order of the application's list") << QStringLiteral("Graphics;Office;") << QStringLiteral("graphics");
+    QTest::addRow("additional category") << QStringLiteral("Spreadsheet;") << QStringLiteral("office");
+    QTest::addRow("nothing collected goes to other") << QStringLiteral("Utility;TextEditor;") << QStringLiteral("other");
+    QTest::addRow("no categories goes to other") << QString() << QStringLiteral("other");
+    QTest::addRow("case matters") << QStringLiteral("office;") << QStringLiteral("other");
+}
+
+void MenuTest::categoryChoice()
+{
+    QFETCH(QString, categories);
+    QFETCH(QString, folder);
+
+    writeFile(applications() + QStringLiteral("/org.example.App.desktop"), desktopFile(QStringLiteral("App"), categories));
+    Menu::init();
+    QCOMPARE(itemsBelow(StartMenuUtils::menuDir()), QStringList{folder + QStringLiteral("/org.example.App.desktop")});
+}
+
+void MenuTest::exclusions_data()
+{
+    QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expectedItem"); // empty: nothing written
+
+    const auto app = [](const QString &extra) {
+        return desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;"), extra).toUtf8();
+    };
+    const QByteArray plain = app(QString());
+    const QByteArray withExec = QByteArray(plain).replace("Exec=tool", "Exec=kcmshell5 kcm_tool");
+
+    QTest::addRow("accepted application") << QStringLiteral("tool.desktop") << plain << QStringLiteral("office/tool.desktop");
+    QTest::addRow("in a sub-folder") << QStringLiteral("kde/tool.desktop") << plain << QStringLiteral("office/tool.desktop");
+    QTest::addRow("settings module command") << QStringLiteral("tool.desktop") << withExec << QString();
+    QTest::addRow("settings centre command") << QStringLiteral("tool.desktop") << QByteArray(plain).replace("Exec=tool", "Exec=systemsettings5 x") << QString();
+    QTest::addRow("settings centre not at start") << QStringLiteral("tool.desktop") << QByteArray(plain).replace("Exec=tool", "Exec=run systemsettings")
+                                                  << QStringLiteral("office/tool.desktop");
+    QTest::addRow("yast group") << QStringLiteral("tool.desktop") << app(QStringLiteral("X-SuSE-YaST-Group=Hardware\n")) << QString();
+    QTest::addRow("named in the settings table") << QStringLiteral("talvo-display-settings.desktop") << plain << QString();
+    QTest::addRow("table is matched by exact base name") << QStringLiteral("Talvo-Display-Settings.desktop") << plain
+                                                         << QStringLiteral("office/Talvo-Display-Settings.desktop");
+    QTest::addRow("excluded desktop folder") << QStringLiteral("nimbdesktop/tool.desktop") << plain << QString();
+    QTest::addRow("below the excluded desktop folder") << QStringLiteral("nimbdesktop/sub/tool.desktop") << plain << QStringLiteral("office/tool.desktop");
+    QTest::addRow("suffix with a capital") << QStringLiteral("tool.Desktop") << plain << QString();
+    QTest::addRow("hidden file") << QStringLiteral(".tool.desktop") << plain << QString();
+    QTest::addRow("hidden folder") << QStringLiteral(".hidden/tool.desktop") << plain << QString();
+    QTest::addRow("not displayed") << QStringLiteral("tool.desktop") << app(QStringLiteral("NoDisplay=true\n")) << QString();
+    QTest::addRow("for another desktop") << QStringLiteral("tool.desktop") << app(QStringLiteral("OnlyShowIn=Elsewhere;\n")) << QString();
+    QTest::addRow("not valid UTF-8") << QStringLiteral("tool.desktop") << QByteArray(plain).replace("Tool MenuTest", "Tool \xff\xfe") << QString();
+    QTest::addRow("empty file") << QStringLiteral("tool.desktop") << QByteArray() << QString();
+    QTest::addRow("binary garbage") << QStringLiteral("tool.desktop") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0[Desktop Entry]\n", 26) << QString();
+}
+
+void MenuTest::exclusions()
+{
+    QFETCH(QString, relativePath);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expectedItem);
+
+    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv")), QByteArray("talvo-display-settings,1,hardware,root,true\n"));
+    writeFile(applications() + QLatin1Char('/') + relativePath, content);
+    Menu::init();
+    QCOMPARE(itemsBelow(StartMenuUtils::menuDir()), expectedItem.isEmpty() ? QStringList() : QStringList{expectedItem});
+}
+
+void MenuTest::writtenItem()
+{
+    const QString source = applications() + QStringLiteral("/org.example.Editor.desktop");
+    writeFile(source,
+              desktopFile(QStringLiteral("Editor"), QStringLiteral("Office;"), QStringLiteral("Comment=\nKeywords=text;notes;\n\n[Desktop Action new]\nName=New\nExec=editor --new\n")));
+    Menu::init();
+
+    const NimbDesktopEntry written(item(QStringLiteral("office"), QStringLiteral("org.example.Editor.desktop")).toStdString());
+    QVERIFY(written.isLoaded());
+    QCOMPARE(QString::fromStdString(written.getUnknownValue("X-Nimb-OriginFile")), source);
+    QCOMPARE(written.name(), std::string("Editor MenuTest"));
+    QCOMPARE(written.getUnknownValue("Name[de]"), std::string("Editor Menütest"));
+    QCOMPARE(written.keywords(), (std::vector<std::string>{"text", "notes"}));
+    QVERIFY(!written.hasKey("Comment"));
+    // The item is read back as an application of the tree, not written again.
+    const QDateTime before = changeTime(item(QStringLiteral("office"), QStringLiteral("org.example.Editor.desktop")));
+    waitUntilNewerThan(item(QStringLiteral("office"), QStringLiteral("org.example.Editor.desktop")));
+    Menu::generate(true);
+    QCOMPARE(changeTime(item(QStringLiteral("office"), QStringLiteral("org.example.Editor.desktop"))), before);
+}
+
+void MenuTest::overrides()
+{
+    writeFile(applications() + QStringLiteral("/viewer.desktop"), desktopFile(QStringLiteral("Viewer"), QStringLiteral("Office;")));
+    writeFile(systemPath(QStringLiteral("/usr/share/nimb/desktop-entries-override/viewer.desktop")),
+              QStringLiteral("[Desktop Entry]\nName=First Override\nIcon=first-icon\nCategories=Graphics;\n"));
+    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides/viewer.desktop")), QStringLiteral("[Desktop Entry]\nName=Second Override\n"));
+    Menu::init();
+
+    // The overridden categories choose the folder; the second override wins where both set a key.
+    const NimbDesktopEntry written(item(QStringLiteral("graphics"), QStringLiteral("viewer.desktop")).toStdString());
+    QVERIFY(written.isLoaded());
+    QCOMPARE(written.name(), std::string("Second Override"));
+    QCOMPARE(written.icon(), std::string("first-icon"));
+    QVERIFY(!QFile::exists(item(QStringLiteral("office"), QStringLiteral("viewer.desktop"))));
+}
+
+void MenuTest::unforcedGenerationFollowsChangeTimes()
+{
+    Menu::init();
+    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    const QString older = applications() + QStringLiteral("/older.desktop");
+    const QString newer = applications() + QStringLiteral("/newer.desktop");
+    writeFile(older, desktopFile(QStringLiteral("Older"), QStringLiteral("Office;")));
+    writeFile(newer, desktopFile(QStringLiteral("Newer"), QStringLiteral("Office;")));
+    makeNewer(office, older); // as if the user had just removed something from the folder
+    makeNewer(newer, office);
+
+    Menu::generate(false);
+    QVERIFY(!QFile::exists(item(QStringLiteral("office"), QStringLiteral("older.desktop"))));
+    QVERIFY(QFile::exists(item(QStringLiteral("office"), QStringLiteral("newer.desktop"))));
+
+    Menu::generate(true);
+    QVERIFY(QFile::exists(item(QStringLiteral("office"), QStringLiteral("older.desktop"))));
+}
+
+void MenuTest::newApplicationsOfOneFolderAllWritten()
+{
+    // Two applications of one category installed together, both after the folder last changed: the
+    // first item written makes the folder newer than the second's desktop file, which must not keep
+    // the second out.
+    Menu::init();
+    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    waitUntilNewerThan(office);
+    writeFile(applications() + QStringLiteral("/a-writer.desktop"), desktopFile(QStringLiteral("Writer"), QStringLiteral("Office;")));
+    writeFile(applications() + QStringLiteral("/b-sheets.desktop"), desktopFile(QStringLiteral("Sheets"), QStringLiteral("Spreadsheet;")));
+    makeNewer(applications() + QStringLiteral("/a-writer.desktop"), office);
+    makeNewer(applications() + QStringLiteral("/b-sheets.desktop"), office);
+    waitUntilNewerThan(applications() + QStringLiteral("/b-sheets.desktop"));
+
+    Menu::generate(false);
+    QCOMPARE(itemsBelow(office), (QStringList{QStringLiteral("a-writer.desktop"), QStringLiteral("b-sheets.desktop")}));
+}
+
+void MenuTest::removalsRememberedUntilReset()
+{
+    writeFile(applications() + QStringLiteral("/game.desktop"), desktopFile(QStringLiteral("Game"), QStringLiteral("Game;")));
+    Menu::update(); // no tree yet: created and filled
+    const QString written = item(QStringLiteral("games"), QStringLiteral("game.desktop"));
+    QVERIFY(QFile::exists(written));
+
+    QVERIFY(QFile::remove(written));
+    makeNewer(StartMenuUtils::menuDir() + QStringLiteral("/games"), applications() + QStringLiteral("/game.desktop"));
+    Menu::update();
+    QVERIFY(!QFile::exists(written));
+
+    Menu::reset();
+    QVERIFY(QFile::exists(written));
+}
+
+void MenuTest::sameFileNameTwice()
+{
+    const QString system = applications() + QStringLiteral("/twin.desktop");
+    const QString user = userApplications() + QStringLiteral("/twin.desktop");
+    writeFile(system, desktopFile(QStringLiteral("System Twin"), QStringLiteral("Office;")));
+    writeFile(user, desktopFile(QStringLiteral("User Twin"), QStringLiteral("Office;")));
+    Menu::init();
+
+    // The user's folder is read last, so its entry is the one kept.
+    const NimbDesktopEntry written(item(QStringLiteral("office"), QStringLiteral("twin.desktop")).toStdString());
+    QCOMPARE(written.name(), std::string("User Twin MenuTest"));
+    QCOMPARE(QString::fromStdString(written.getUnknownValue("X-Nimb-OriginFile")), user);
+}
+
+void MenuTest::administratorCategories()
+{
+    writeFile(adminRoot() + QStringLiteral("/arcade/.directory"),
+              QStringLiteral("[Desktop Entry]\nType=Directory\nName=Arcade\nCategories=ArcadeGame;Game;\nX-Categories=ArcadeGame\n"));
+    writeFile(adminRoot() + QStringLiteral("/arcade/welcome.desktop"), desktopFile(QStringLiteral("Welcome"), QStringLiteral("Amusement;")));
+    writeFile(applications() + QStringLiteral("/pinball.desktop"), desktopFile(QStringLiteral("Pinball"), QStringLiteral("ArcadeGame;Game;")));
+    writeFile(applications() + QStringLiteral("/chess.desktop"), desktopFile(QStringLiteral("Chess"), QStringLiteral("Game;BoardGame;")));
+    Menu::init();
+
+    // The folder is copied with what it holds; the tree's own declarations win over the
+    // administrator's categories (Game stays with games).
+    QVERIFY(QFile::exists(item(QStringLiteral("arcade"), QStringLiteral(".directory"))));
+    QVERIFY(QFile::exists(item(QStringLiteral("arcade"), QStringLiteral("welcome.desktop"))));
+    QVERIFY(QFile::exists(item(QStringLiteral("arcade"), QStringLiteral("pinball.desktop"))));
+    QVERIFY(QFile::exists(item(QStringLiteral("games"), QStringLiteral("chess.desktop"))));
+
+    // Copied once, the folder is mapped by its declaration in the tree from then on.
+    writeFile(applications() + QStringLiteral("/breakout.desktop"), desktopFile(QStringLiteral("Breakout"), QStringLiteral("ArcadeGame;")));
+    Menu::generate(true);
+    QVERIFY(QFile::exists(item(QStringLiteral("arcade"), QStringLiteral("breakout.desktop"))));
+}
+
+void MenuTest::symbolicLinkLoops()
+{
+    writeFile(adminRoot() + QStringLiteral("/looped/.directory"), QStringLiteral("[Desktop Entry]\nType=Directory\nName=Looped\nCategories=Education;\n"));
+    QVERIFY(QFile::link(adminRoot() + QStringLiteral("/looped"), adminRoot() + QStringLiteral("/looped/again")));
+    QVERIFY(QDir().mkpath(applications() + QStringLiteral("/deep")));
+    QVERIFY(QFile::link(applications(), applications() + QStringLiteral("/deep/up")));
+    writeFile(applications() + QStringLiteral("/deep/lesson.desktop"), desktopFile(QStringLiteral("Lesson"), QStringLiteral("Education;")));
+    Menu::init();
+
+    QVERIFY(QFile::exists(item(QStringLiteral("looped"), QStringLiteral("lesson.desktop"))));
+    // The link back into the folder is not followed: no copy of the folder nested into itself.
+    QCOMPARE(QDir(StartMenuUtils::menuDir() + QStringLiteral("/looped")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{QStringLiteral(".directory"), QStringLiteral("lesson.desktop")}));
+    QDir(adminRoot()).removeRecursively();
+}
+
+void MenuTest::templateWithoutHomeFolder()
+{
+    const QString nimbFolder = QFileInfo(StartMenuUtils::menuDir()).absolutePath();
+    QVERIFY(QDir(nimbFolder).removeRecursively());
+    writeFile(applications() + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;")));
+    Menu::update();
+    QVERIFY(!Menu::exists());
+    QVERIFY(QDir().mkpath(nimbFolder));
+    Menu::update();
+    QVERIFY(Menu::exists());
+    QVERIFY(QFile::exists(item(QStringLiteral("office"), QStringLiteral("tool.desktop"))));
+}
+
+void MenuTest::instanceWritesNothing()
+{
+    Menu *menu = Menu::instance();
+    QVERIFY(menu);
+    QCOMPARE(Menu::instance(), menu);
+    QVERIFY(!Menu::exists());
+    QCOMPARE(menu->metaObject()->className(), "Menu");
+}
+
+void MenuTest::updateMenuSignalsAroundUpdate()
+{
+    writeFile(applications() + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;")));
+    Menu *menu = Menu::instance();
+    QStringList events;
+    const auto started = connect(menu, &Menu::updateStarted, this, [&events] {
+        events.append(Menu::exists() ? QStringLiteral("started with tree") : QStringLiteral("started"));
+    });
+    const auto finished = connect(menu, &Menu::updateFinished, this, [&events] {
+        events.append(QFile::exists(StartMenuUtils::menuDir() + QStringLiteral("/office/tool.desktop")) ? QStringLiteral("finished with item")
+                                                                                                          : QStringLiteral("finished"));
+    });
+    menu->updateMenu();
+    QCOMPARE(events, (QStringList{QStringLiteral("started"), QStringLiteral("finished with item")}));
+
+    // Nothing new: the signals come all the same, and nothing is written.
+    const QStringList before = itemsBelow(StartMenuUtils::menuDir());
+    events.clear();
+    menu->updateMenu();
+    QCOMPARE(events, (QStringList{QStringLiteral("started with tree"), QStringLiteral("finished with item")}));
+    QCOMPARE(itemsBelow(StartMenuUtils::menuDir()), before);
+    disconnect(started);
+    disconnect(finished);
+}
+
+void MenuTest::watcherPicksUpNewApplication()
+{
+    Menu *menu = Menu::instance();
+    menu->updateMenu();
+    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    waitUntilNewerThan(office);
+
+    QSignalSpy started(menu, &Menu::updateStarted);
+    QSignalSpy finished(menu, &Menu::updateFinished);
+    QVERIFY(started.isValid() && finished.isValid());
+    writeFile(applications() + QStringLiteral("/dropped.desktop"), desktopFile(QStringLiteral("Dropped"), QStringLiteral("Office;")));
+
+    QTRY_VERIFY(QFile::exists(item(QStringLiteral("office"), QStringLiteral("dropped.desktop"))));
+    QVERIFY(started.count() >= 1);
+    QTRY_VERIFY(finished.count() >= 1);
+}
+
+void MenuTest::watcherFollowsNewCategoryFolder()
+{
+    Menu *menu = Menu::instance();
+    menu->updateMenu();
+    const QString newFolder = adminRoot() + QStringLiteral("/newcat");
+    QVERIFY(QDir().mkpath(newFolder));
+    menu->updateMenu();
+
+    QSignalSpy started(menu, &Menu::updateStarted);
+    QVERIFY(started.isValid());
+    writeFile(newFolder + QStringLiteral("/.directory"), QStringLiteral("[Desktop Entry]\nType=Directory\nName=New\nCategories=Science;\n"));
+    // Only a watch on the new folder itself reports this file.
+    QTRY_VERIFY(QFile::exists(item(QStringLiteral("newcat"), QStringLiteral(".directory"))));
+    QVERIFY(started.count() >= 1);
+}
+
+QTEST_GUILESS_MAIN(MenuTest)
+
+#include "menutest.moc"
