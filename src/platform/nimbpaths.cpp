@@ -18,8 +18,7 @@ std::string homePath()
     return QDir::homePath().toStdString();
 }
 
-// "/usr/share", "/usr/share/" and "/usr//share" name one folder and must compare equal. Cleaning a
-// system folder before it goes below the system root also keeps its ".." from climbing out of it.
+// "/usr/share", "/usr/share/" and "/usr//share" name one folder and must compare equal.
 std::string cleanPath(const std::string &path)
 {
     return QDir::cleanPath(QString::fromStdString(path)).toStdString();

@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QProcessEnvironment>
 
+#include <cerrno>
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -29,7 +31,8 @@ QString &systemRootStorage()
 
 QStringList walk(const QString &root, QDir::Filters filters, QDirIterator::IteratorFlags flags)
 {
-    // QDirIterator remembers the folders it entered through links, so a link loop ends the descent.
+    // With FollowSymlinks, QDirIterator never enters a folder (by canonical path) twice: a link loop
+    // ends the descent, the link itself still listed.
     QStringList paths;
     QDirIterator it(root, filters, flags);
     while (it.hasNext()) {
@@ -68,12 +71,17 @@ QString sudoUserHomeDir()
     }
     const QByteArray userName = environment.value(sudoUserVariable).toUtf8();
 
-    // getpwnam_r rather than getpwnam: the start menu may ask from more than one thread.
-    long bufferSize = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    QByteArray buffer(bufferSize > 0 ? int(bufferSize) : 16384, Qt::Uninitialized);
+    // getpwnam_r rather than getpwnam: the start menu may ask from more than one thread. The size
+    // sysconf suggests is only a hint; a longer account record asks for a larger buffer.
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    QByteArray buffer(suggested > 0 ? int(suggested) : 1024, Qt::Uninitialized);
     struct passwd account;
     struct passwd *found = nullptr;
-    if (::getpwnam_r(userName.constData(), &account, buffer.data(), size_t(buffer.size()), &found) != 0 || !found) {
+    int status;
+    while ((status = ::getpwnam_r(userName.constData(), &account, buffer.data(), size_t(buffer.size()), &found)) == ERANGE && buffer.size() < (1 << 20)) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0 || !found) {
         return QString();
     }
     const QDir home(QString::fromUtf8(found->pw_dir));
