@@ -4,9 +4,12 @@
 */
 
 // A client of the installed package: every public header must compile on its own and link.
+#include <NimbStartMenu/entry.h>
 #include <NimbStartMenu/logging.h>
+#include <NimbStartMenu/menu.h>
 #include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/nimbstartmenu_version.h>
+#include <NimbStartMenu/settingsmap.h>
 #include <NimbStartMenu/startmenuutils.h>
 
 #include <QCoreApplication>
@@ -23,7 +26,7 @@ int main(int argc, char **argv)
     const NimbDesktopEntry missing(root.filePath(QStringLiteral("missing.desktop")).toStdString());
     const bool ok = !missing.isLoaded() && StartMenuUtils::systemRoot() == root.path()
         && !StartMenuUtils::appSearchPaths().isEmpty() && QString::fromLatin1(LOG_GENERAL().categoryName()) == QLatin1String("quorvex.nimb-start-menu")
-        && GetNimbDir(NimbDir::WindowManager).size() > 0;
+        && GetNimbDir(NimbDir::WindowManager).size() > 0 && !Menu::exists() && SettingsMap::loadSettingsMap().isEmpty() && !Entry().hasChildren();
     std::printf("package client: %s (library %s)\n", ok ? "ok" : "broken", NIMBSTARTMENU_VERSION_STRING);
     return ok ? 0 : 1;
 }
