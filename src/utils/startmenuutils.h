@@ -124,6 +124,25 @@ NIMBSTARTMENU_EXPORT bool saveIconToFile(const QIcon &icon, const QString &fileP
  * messages are disabled and Qt's default message handler is restored (not one installed before).
  */
 NIMBSTARTMENU_EXPORT void enableDebug(bool enable);
+
+/// @return whether a minor operating-system update is available (asked afresh)
+NIMBSTARTMENU_EXPORT bool isMinorUpdateAvailable();
+/// @return whether a major operating-system update is available (asked afresh)
+NIMBSTARTMENU_EXPORT bool isMajorUpdateAvailable();
+/// @return whether a minor or a major update is available
+NIMBSTARTMENU_EXPORT bool isUpdateAvailable();
+/// @return whether a minor update is being activated
+NIMBSTARTMENU_EXPORT bool isMinorUpdateActive();
+/// @return whether a major update is being activated
+NIMBSTARTMENU_EXPORT bool isMajorUpdateActive();
+/// @return whether a minor or a major update is being activated
+NIMBSTARTMENU_EXPORT bool isUpdateActive();
+
+/**
+ * Asks the update service on the system bus to start activating the available update, and waits
+ * for its answer while the GUI's events go on. An error or a missing service has no effect.
+ */
+NIMBSTARTMENU_EXPORT void activateAvailableUpdate();
 }
 
 #endif
