@@ -14,6 +14,7 @@ packages=(
     extra-cmake-modules
     qtbase5-dev qtdeclarative5-dev
     libkf5runner-dev libkf5coreaddons-dev libkf5config-dev libkf5i18n-dev
+    dbus
 )
 
 install_missing() {
