@@ -60,6 +60,10 @@ QString systemPath(const QString &path)
     if (root == QLatin1String("/") || !path.startsWith(QLatin1Char('/'))) {
         return path;
     }
+    // "/" itself is the root, not the root with a trailing slash, which the watcher would list apart.
+    if (path == QLatin1String("/")) {
+        return root;
+    }
     return root + path;
 }
 
