@@ -209,7 +209,7 @@ bool isCleanUtf8(std::string_view text)
             }
         }
         // Rejection is final, so it is enough to look for it after a stretch of bytes.
-        for (const auto stop = std::min(end, p + 32); p < stop; ++p) {
+        for (const auto stop = end - p > 32 ? p + 32 : end; p < stop; ++p) {
             state = (rows[*p] >> state) & stateMask;
         }
         if (state == reject) {
@@ -282,11 +282,15 @@ bool writeFileAtomically(const std::string &path, std::string_view contents)
         return false;
     }
 
+    // A file name may use all 255 bytes that file systems allow; the temporary name adds up to 24 to
+    // what it keeps of it.
+    constexpr std::size_t keptOfFileName = 200;
+    const std::string stem = fileName.substr(0, keptOfFileName);
     static std::atomic<unsigned> serial{0};
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + "/." + fileName + ".tmp-" + std::to_string(::getpid()) + '-' + std::to_string(serial++);
+        temporary = folder + "/." + stem + ".tmp-" + std::to_string(::getpid()) + '-' + std::to_string(serial++);
         // Mode 0666 lets the umask decide, as for any file the user creates.
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0 && errno != EEXIST) {
@@ -468,6 +472,35 @@ bool fail(std::string *reason, const char *why)
 NimbDesktopEntry::NimbDesktopEntry()
 {
     reindex();
+}
+
+NimbDesktopEntry::NimbDesktopEntry(NimbDesktopEntry &&other) noexcept
+    : NimbDesktopEntry()
+{
+    *this = std::move(other);
+}
+
+NimbDesktopEntry &NimbDesktopEntry::operator=(NimbDesktopEntry &&other) noexcept
+{
+    if (this == &other) {
+        return *this;
+    }
+    m_path = std::move(other.m_path);
+    m_buffers = std::move(other.m_buffers);
+    m_groups = std::move(other.m_groups);
+    m_lines = std::move(other.m_lines);
+    m_mainGroup = other.m_mainGroup;
+    m_plain = other.m_plain;
+    m_translated = other.m_translated;
+    m_translatedRank = other.m_translatedRank;
+    // The indices would otherwise outlive the lines they point at: the source becomes an empty entry.
+    other.m_path.clear();
+    other.m_buffers.clear();
+    other.m_groups.clear();
+    other.m_lines.clear();
+    other.m_mainGroup = NoLine;
+    other.reindex();
+    return *this;
 }
 
 NimbDesktopEntry::NimbDesktopEntry(const std::string &path)
@@ -853,7 +886,8 @@ void NimbDesktopEntry::setUnknowns(const std::vector<std::pair<std::string, std:
     }
     const auto mainGroup = std::uint32_t(m_mainGroup);
     for (const auto &[key, value] : pairs) {
-        if (!isValidKey(key)) {
+        // A value that is not UTF-8 text would make the whole saved file unreadable.
+        if (!isValidKey(key) || !isCleanUtf8(value)) {
             continue;
         }
         const std::string text = key + escaped(value);

@@ -58,6 +58,16 @@ public:
      */
     explicit NimbDesktopEntry(const std::string &path);
 
+    /// Copies share the file's bytes; each copy can be changed and outlives the others.
+    NimbDesktopEntry(const NimbDesktopEntry &other) = default;
+    NimbDesktopEntry &operator=(const NimbDesktopEntry &other) = default;
+
+    /// Takes over the contents of @p other, which is left an empty entry (isLoaded() is false).
+    NimbDesktopEntry(NimbDesktopEntry &&other) noexcept;
+    NimbDesktopEntry &operator=(NimbDesktopEntry &&other) noexcept;
+
+    ~NimbDesktopEntry() = default;
+
     /// The path the entry was read from, as given to the constructor.
     const std::string &path() const
     {
@@ -149,7 +159,9 @@ public:
     /**
      * Sets keys of the "[Desktop Entry]" group, replacing their values if present; saveAs() writes
      * them. Values are plain text, escaped when written. Pairs whose key is not a valid desktop-entry
-     * key (letters, digits and '-') are ignored. Does nothing on an entry that is not loaded.
+     * key (letters, digits and '-') are ignored, and so are pairs whose value is not UTF-8 text (a NUL
+     * byte or bytes that are not UTF-8), which would make the saved file unreadable. Does nothing on
+     * an entry that is not loaded.
      */
     void setUnknowns(const std::vector<std::pair<std::string, std::string>> &pairs);
 
@@ -157,8 +169,10 @@ public:
      * Writes the entry as a desktop file: every key of every group with all its translations, in the
      * order read, "[Desktop Entry]" first. Comments are not kept.
      *
-     * The file is written to a temporary file beside @p path and renamed over it, so a reader (or a
-     * crash) never meets a half-written file; an existing file keeps its permissions. Missing folders
+     * The file is written to a temporary file beside @p path and renamed over it, so a reader, or
+     * the next run after a crash of the process, never meets a half-written file; an existing file
+     * keeps its permissions. The data is not flushed to the disk first (the menu writes hundreds of
+     * files at once), so after a power loss a file may be missing or empty. Missing folders
      * are not created.
      *
      * @param saveEmptyFields whether keys with an empty value are written too
