@@ -5,12 +5,19 @@
 
 // A client of the installed package: every public header must compile on its own and link.
 #include <NimbStartMenu/entry.h>
+#include <NimbStartMenu/fileinfo.h>
+#include <NimbStartMenu/indexer.h>
+#include <NimbStartMenu/indexingrunner.h>
+#include <NimbStartMenu/kcmoduleitem.h>
 #include <NimbStartMenu/logging.h>
 #include <NimbStartMenu/menu.h>
 #include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/nimbstartmenu_version.h>
+#include <NimbStartMenu/servicefinder.h>
 #include <NimbStartMenu/settingsmap.h>
 #include <NimbStartMenu/startmenuutils.h>
+#include <NimbStartMenu/updatemode.h>
+#include <NimbStartMenu/updatestate.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -26,7 +33,8 @@ int main(int argc, char **argv)
     const NimbDesktopEntry missing(root.filePath(QStringLiteral("missing.desktop")).toStdString());
     const bool ok = !missing.isLoaded() && StartMenuUtils::systemRoot() == root.path()
         && !StartMenuUtils::appSearchPaths().isEmpty() && QString::fromLatin1(LOG_GENERAL().categoryName()) == QLatin1String("quorvex.nimb-start-menu")
-        && GetNimbDir(NimbDir::WindowManager).size() > 0 && !Menu::exists() && SettingsMap::loadSettingsMap().isEmpty() && !Entry().hasChildren();
+        && GetNimbDir(NimbDir::WindowManager).size() > 0 && !Menu::exists() && SettingsMap::loadSettingsMap().isEmpty() && !Entry().hasChildren()
+        && Indexer().find(QStringLiteral("anything")).isEmpty() && TalvoUpdateState::UpdateState::getCurrentState() == 0;
     std::printf("package client: %s (library %s)\n", ok ? "ok" : "broken", NIMBSTARTMENU_VERSION_STRING);
     return ok ? 0 : 1;
 }
