@@ -143,7 +143,10 @@ void MenuTest::initTestCase()
 void MenuTest::init()
 {
     Menu::remove();
-    for (const QString &path : {applications(), userApplications(), systemPath(QStringLiteral("/usr/share/nimb")), systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides"))}) {
+    for (const QString &path : {applications(),
+                                userApplications(),
+                                systemPath(QStringLiteral("/usr/share/nimb")),
+                                systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides"))}) {
         QDir(path).removeRecursively();
     }
     QFile::remove(systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv")));
@@ -215,8 +218,8 @@ void MenuTest::exclusions_data()
                                                   << QStringLiteral("office/tool.desktop");
     QTest::addRow("yast group") << QStringLiteral("tool.desktop") << app(QStringLiteral("X-SuSE-YaST-Group=Hardware\n")) << QString();
     QTest::addRow("named in the settings table") << QStringLiteral("talvo-display-settings.desktop") << plain << QString();
-    QTest::addRow("table is matched by exact base name") << QStringLiteral("Talvo-Display-Settings.desktop") << plain
-                                                         << QStringLiteral("office/Talvo-Display-Settings.desktop");
+    QTest::addRow("table is matched by exact base name")
+        << QStringLiteral("Talvo-Display-Settings.desktop") << plain << QStringLiteral("office/Talvo-Display-Settings.desktop");
     QTest::addRow("excluded desktop folder") << QStringLiteral("nimbdesktop/tool.desktop") << plain << QString();
     QTest::addRow("below the excluded desktop folder") << QStringLiteral("nimbdesktop/sub/tool.desktop") << plain << QStringLiteral("office/tool.desktop");
     QTest::addRow("suffix with a capital") << QStringLiteral("tool.Desktop") << plain << QString();
@@ -226,7 +229,12 @@ void MenuTest::exclusions_data()
     QTest::addRow("for another desktop") << QStringLiteral("tool.desktop") << app(QStringLiteral("OnlyShowIn=Elsewhere;\n")) << QString();
     QTest::addRow("not valid UTF-8") << QStringLiteral("tool.desktop") << QByteArray(plain).replace("Tool MenuTest", "Tool \xff\xfe") << QString();
     QTest::addRow("empty file") << QStringLiteral("tool.desktop") << QByteArray() << QString();
-    QTest::addRow("binary garbage") << QStringLiteral("tool.desktop") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0[Desktop Entry]\n", 26) << QString();
+    QTest::addRow("binary garbage") << QStringLiteral("tool.desktop")
+                                    << QByteArray(
+                                           "\x7f"
+                                           "ELF\x02\x01\x01\0\0\0[Desktop Entry]\n",
+                                           26)
+                                    << QString();
 }
 
 void MenuTest::exclusions()
@@ -245,7 +253,9 @@ void MenuTest::writtenItem()
 {
     const QString source = applications() + QStringLiteral("/org.example.Editor.desktop");
     writeFile(source,
-              desktopFile(QStringLiteral("Editor"), QStringLiteral("Office;"), QStringLiteral("Comment=\nKeywords=text;notes;\n\n[Desktop Action new]\nName=New\nExec=editor --new\n")));
+              desktopFile(QStringLiteral("Editor"),
+                          QStringLiteral("Office;"),
+                          QStringLiteral("Comment=\nKeywords=text;notes;\n\n[Desktop Action new]\nName=New\nExec=editor --new\n")));
     Menu::init();
 
     const NimbDesktopEntry written(item(QStringLiteral("office"), QStringLiteral("org.example.Editor.desktop")).toStdString());
@@ -415,7 +425,7 @@ void MenuTest::updateMenuSignalsAroundUpdate()
     });
     const auto finished = connect(menu, &Menu::updateFinished, this, [&events] {
         events.append(QFile::exists(StartMenuUtils::menuDir() + QStringLiteral("/office/tool.desktop")) ? QStringLiteral("finished with item")
-                                                                                                          : QStringLiteral("finished"));
+                                                                                                        : QStringLiteral("finished"));
     });
     menu->updateMenu();
     QCOMPARE(events, (QStringList{QStringLiteral("started"), QStringLiteral("finished with item")}));

@@ -3,9 +3,9 @@
     SPDX-License-Identifier: LGPL-2.1-or-later
 */
 
+#include "servicefinder.h"
 #include "fileinfo.h"
 #include "indexingrunner.h"
-#include "servicefinder.h"
 
 #include <KRunner/RunnerContext>
 
@@ -136,14 +136,13 @@ void ServiceFinderTest::ranking_data()
         return QStringLiteral("%1 %2 %3").arg(text).arg(type).arg(relevance, 0, 'f', 5);
     };
 
-    QTest::addRow("two words: exact, prefix and contained display names")
-        << QVector<Fixture>{{QStringLiteral("Text Editor Pro"), QStringLiteral("tep")},
-                            {QStringLiteral("Simple Text Editor"), QStringLiteral("ste")},
-                            {QStringLiteral("Text Editor"), QStringLiteral("te")}}
-        << QStringLiteral("text editor")
-        << QStringList{line(QStringLiteral("Text Editor"), exact, 0.99995),
-                       line(QStringLiteral("Text Editor Pro"), possible, 0.91 - 0.00005),
-                       line(QStringLiteral("Simple Text Editor"), possible, 0.81 - 0.00005)};
+    QTest::addRow("two words: exact, prefix and contained display names") << QVector<Fixture>{{QStringLiteral("Text Editor Pro"), QStringLiteral("tep")},
+                                                                                              {QStringLiteral("Simple Text Editor"), QStringLiteral("ste")},
+                                                                                              {QStringLiteral("Text Editor"), QStringLiteral("te")}}
+                                                                          << QStringLiteral("text editor")
+                                                                          << QStringList{line(QStringLiteral("Text Editor"), exact, 0.99995),
+                                                                                         line(QStringLiteral("Text Editor Pro"), possible, 0.91 - 0.00005),
+                                                                                         line(QStringLiteral("Simple Text Editor"), possible, 0.81 - 0.00005)};
     QTest::addRow("exact name in another case, twice")
         << QVector<Fixture>{{QStringLiteral("Notes"), QStringLiteral("notes-a")}, {QStringLiteral("NOTES"), QStringLiteral("notes-b")}}
         << QStringLiteral("  notes ") << QStringList{line(QStringLiteral("NOTES"), exact, 0.99995), line(QStringLiteral("Notes"), exact, 0.9999)};
@@ -153,28 +152,38 @@ void ServiceFinderTest::ranking_data()
                             {QStringLiteral("Vault"), QStringLiteral("tresor")},
                             {QStringLiteral("Chat"), QStringLiteral("chat"), QString(), QString(), {}, {QStringLiteral("Network")}}}
         << QStringLiteral("t")
-        << QStringList{line(QStringLiteral("T"), possible, 0.89995), line(QStringLiteral("Terminal"), possible, 0.8999),
+        << QStringList{line(QStringLiteral("T"), possible, 0.89995),
+                       line(QStringLiteral("Terminal"), possible, 0.8999),
                        line(QStringLiteral("Vault"), possible, 0.89985)};
     QTest::addRow("rules in order: generic name before command")
         << QVector<Fixture>{{QStringLiteral("Alpha"), QStringLiteral("gallery-tool"), QStringLiteral("Gallery Viewer")},
                             {QStringLiteral("Beta"), QStringLiteral("gallery"), QString(), QStringLiteral("no match here")},
                             {QStringLiteral("Gamma"), QStringLiteral("gam"), QString(), QStringLiteral("A gallery of images")}}
         << QStringLiteral("gallery")
-        << QStringList{line(QStringLiteral("Beta"), possible, 0.75 - 0.00005), line(QStringLiteral("Alpha"), possible, 0.7 - 0.00005),
+        << QStringList{line(QStringLiteral("Beta"), possible, 0.75 - 0.00005),
+                       line(QStringLiteral("Alpha"), possible, 0.7 - 0.00005),
                        line(QStringLiteral("Gamma"), possible, 0.5 - 0.00005)};
-    QTest::addRow("keywords only")
-        << QVector<Fixture>{{QStringLiteral("Shellbox"), QStringLiteral("shellbox"), QString(), QString(), {QStringLiteral("terminal"), QStringLiteral("prompt")}}}
-        << QStringLiteral("prompt") << QStringList{line(QStringLiteral("Shellbox"), possible, 0.59995)};
-    QTest::addRow("categories only")
-        << QVector<Fixture>{{QStringLiteral("Abacus"), QStringLiteral("abacus"), QString(), QString(), {}, {QStringLiteral("Utility"), QStringLiteral("Calculator")}}}
-        << QStringLiteral("calculator") << QStringList{line(QStringLiteral("Abacus"), possible, 0.59995)};
-    QTest::addRow("ties ordered by text")
-        << QVector<Fixture>{{QStringLiteral("beta viewer"), QStringLiteral("b")}, {QStringLiteral("Alpha viewer"), QStringLiteral("a")}}
-        << QStringLiteral("viewer")
-        << QStringList{line(QStringLiteral("Alpha viewer"), possible, 0.79995), line(QStringLiteral("beta viewer"), possible, 0.7999)};
-    QTest::addRow("two spaces make an empty word")
-        << QVector<Fixture>{{QStringLiteral("Sound Mixer"), QStringLiteral("mixer")}} << QStringLiteral("sound  mixer")
-        << QStringList{line(QStringLiteral("Sound Mixer"), possible, 0.8 + 0.02 + 0.1 - 0.00005)};
+    QTest::addRow("keywords only") << QVector<Fixture>{{QStringLiteral("Shellbox"),
+                                                        QStringLiteral("shellbox"),
+                                                        QString(),
+                                                        QString(),
+                                                        {QStringLiteral("terminal"), QStringLiteral("prompt")}}}
+                                   << QStringLiteral("prompt") << QStringList{line(QStringLiteral("Shellbox"), possible, 0.59995)};
+    QTest::addRow("categories only") << QVector<Fixture>{{QStringLiteral("Abacus"),
+                                                          QStringLiteral("abacus"),
+                                                          QString(),
+                                                          QString(),
+                                                          {},
+                                                          {QStringLiteral("Utility"), QStringLiteral("Calculator")}}}
+                                     << QStringLiteral("calculator") << QStringList{line(QStringLiteral("Abacus"), possible, 0.59995)};
+    QTest::addRow("ties ordered by text") << QVector<Fixture>{{QStringLiteral("beta viewer"), QStringLiteral("b")},
+                                                              {QStringLiteral("Alpha viewer"), QStringLiteral("a")}}
+                                          << QStringLiteral("viewer")
+                                          << QStringList{line(QStringLiteral("Alpha viewer"), possible, 0.79995),
+                                                         line(QStringLiteral("beta viewer"), possible, 0.7999)};
+    QTest::addRow("two spaces make an empty word") << QVector<Fixture>{{QStringLiteral("Sound Mixer"), QStringLiteral("mixer")}}
+                                                   << QStringLiteral("sound  mixer")
+                                                   << QStringList{line(QStringLiteral("Sound Mixer"), possible, 0.8 + 0.02 + 0.1 - 0.00005)};
 }
 
 void ServiceFinderTest::ranking()
@@ -196,7 +205,8 @@ void ServiceFinderTest::increaseMatchRelavance_data()
     QTest::addColumn<double>("bonus");
 
     QTest::addRow("one word") << QStringList{QStringLiteral("media")} << QStringLiteral("Name") << 0.0;
-    QTest::addRow("further words in the name") << QStringList{QStringLiteral("x"), QStringLiteral("MEDIA"), QStringLiteral("player")} << QStringLiteral("Name") << 0.02;
+    QTest::addRow("further words in the name") << QStringList{QStringLiteral("x"), QStringLiteral("MEDIA"), QStringLiteral("player")} << QStringLiteral("Name")
+                                               << 0.02;
     QTest::addRow("first word does not count") << QStringList{QStringLiteral("media"), QStringLiteral("zzz")} << QStringLiteral("Name") << 0.0;
     QTest::addRow("generic name") << QStringList{QStringLiteral("x"), QStringLiteral("music")} << QStringLiteral("GenericName") << 0.01;
     QTest::addRow("command") << QStringList{QStringLiteral("x"), QStringLiteral("--play")} << QStringLiteral("Exec") << 0.01;
@@ -231,8 +241,22 @@ void ServiceFinderTest::increaseMatchRelavance()
 
 void ServiceFinderTest::matchFields()
 {
-    add({QStringLiteral("Display Settings"), QStringLiteral("kcm_display"), QString(), QString(), {}, {}, QStringLiteral("KCM"), QStringLiteral("/kcms/kcm_display.json")});
-    add({QStringLiteral("Display Viewer"), QStringLiteral("viewer %u"), QString(), QString(), {}, {}, QStringLiteral("Applications"), QStringLiteral("/apps/display viewer.desktop")});
+    add({QStringLiteral("Display Settings"),
+         QStringLiteral("kcm_display"),
+         QString(),
+         QString(),
+         {},
+         {},
+         QStringLiteral("KCM"),
+         QStringLiteral("/kcms/kcm_display.json")});
+    add({QStringLiteral("Display Viewer"),
+         QStringLiteral("viewer %u"),
+         QString(),
+         QString(),
+         {},
+         {},
+         QStringLiteral("Applications"),
+         QStringLiteral("/apps/display viewer.desktop")});
     const QList<Plasma::QueryMatch> matches = query(QStringLiteral("display"));
     QCOMPARE(matches.size(), 2);
 
@@ -254,7 +278,12 @@ void ServiceFinderTest::matchFields()
 void ServiceFinderTest::itemMatchedOnce()
 {
     // Exact by name, and by name again in the second matcher and by category in the third: listed once.
-    add({QStringLiteral("Calendar"), QStringLiteral("calendar"), QStringLiteral("Calendar"), QStringLiteral("Calendar"), {QStringLiteral("calendar")}, {QStringLiteral("Calendar")}});
+    add({QStringLiteral("Calendar"),
+         QStringLiteral("calendar"),
+         QStringLiteral("Calendar"),
+         QStringLiteral("Calendar"),
+         {QStringLiteral("calendar")},
+         {QStringLiteral("Calendar")}});
     QCOMPARE(describe(query(QStringLiteral("calendar"))), QStringList{QStringLiteral("Calendar %1 0.99995").arg(int(Plasma::QueryMatch::ExactMatch))});
 }
 

@@ -45,7 +45,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     // The category logs every item written; that is not what is measured here.
-    if (!qEnvironmentVariableIsSet("BENCH_DEBUG")) QLoggingCategory::setFilterRules(QStringLiteral("quorvex.nimb-start-menu.debug=false"));
+    if (!qEnvironmentVariableIsSet("BENCH_DEBUG"))
+        QLoggingCategory::setFilterRules(QStringLiteral("quorvex.nimb-start-menu.debug=false"));
     const QStringList arguments = app.arguments();
     const QString applications = QDir(arguments.value(1, QStringLiteral("/tmp/nimb-corpus-dev/real/applications"))).absolutePath();
     const int rounds = std::max(1, arguments.value(2, QStringLiteral("7")).toInt());
@@ -76,9 +77,12 @@ int main(int argc, char **argv)
     for (QDirIterator it(StartMenuUtils::menuDir(), {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next()) {
         ++items;
     }
-    const double unchanged = medianMs(rounds, [] {}, [] {
-        Menu::generate(false);
-    });
+    const double unchanged = medianMs(
+        rounds,
+        [] {},
+        [] {
+            Menu::generate(false);
+        });
 
     std::printf("%d desktop files in %s, %d items written, median of %d rounds\n", files, qPrintable(applications), items, rounds);
     std::printf("forced generation into an empty tree  %8.1f ms  (%.1f us a file)\n", forced, forced * 1000.0 / files);

@@ -54,8 +54,14 @@ int main(int argc, char **argv)
     const int rounds = std::max(1, arguments.value(2, QStringLiteral("15")).toInt());
     QStringList queries = arguments.mid(3);
     if (queries.isEmpty()) {
-        queries = QStringList{QStringLiteral("f"), QStringLiteral("te"), QStringLiteral("text editor"), QStringLiteral("media player"), QStringLiteral("calc"),
-                   QStringLiteral("system settings"), QStringLiteral("reboot"), QStringLiteral("xyzzy")};
+        queries = QStringList{QStringLiteral("f"),
+                              QStringLiteral("te"),
+                              QStringLiteral("text editor"),
+                              QStringLiteral("media player"),
+                              QStringLiteral("calc"),
+                              QStringLiteral("system settings"),
+                              QStringLiteral("reboot"),
+                              QStringLiteral("xyzzy")};
     }
 
     QTemporaryDir scratch;
@@ -84,17 +90,22 @@ int main(int argc, char **argv)
             indexer.indexClassicSettings();
         });
     std::printf("%s, median of %d rounds\n", qPrintable(applications), rounds);
-    std::printf("index applications and classic settings  %8.2f ms  (%d records for \"desktop\")\n", indexing, int(indexer.find(QStringLiteral("desktop")).size()));
+    std::printf("index applications and classic settings  %8.2f ms  (%d records for \"desktop\")\n",
+                indexing,
+                int(indexer.find(QStringLiteral("desktop")).size()));
 
     for (const QString &query : qAsConst(queries)) {
         int matches = 0;
-        const double answer = medianMs(rounds * 4, [] {}, [&] {
-            Plasma::RunnerContext context;
-            context.setQuery(query);
-            ServiceFinder finder(&runner);
-            finder.match(context);
-            matches = context.matches().size();
-        });
+        const double answer = medianMs(
+            rounds * 4,
+            [] {},
+            [&] {
+                Plasma::RunnerContext context;
+                context.setQuery(query);
+                ServiceFinder finder(&runner);
+                finder.match(context);
+                matches = context.matches().size();
+            });
         std::printf("query %-18s %8.3f ms  %5d matches\n", qPrintable(QLatin1Char('"') + query + QLatin1Char('"')), answer, matches);
     }
     return 0;

@@ -31,10 +31,10 @@ int main(int argc, char **argv)
     StartMenuUtils::setSystemRoot(root.path());
 
     const NimbDesktopEntry missing(root.filePath(QStringLiteral("missing.desktop")).toStdString());
-    const bool ok = !missing.isLoaded() && StartMenuUtils::systemRoot() == root.path()
-        && !StartMenuUtils::appSearchPaths().isEmpty() && QString::fromLatin1(LOG_GENERAL().categoryName()) == QLatin1String("quorvex.nimb-start-menu")
-        && GetNimbDir(NimbDir::WindowManager).size() > 0 && !Menu::exists() && SettingsMap::loadSettingsMap().isEmpty() && !Entry().hasChildren()
-        && Indexer().find(QStringLiteral("anything")).isEmpty() && TalvoUpdateState::UpdateState::getCurrentState() == 0;
+    const bool ok = !missing.isLoaded() && StartMenuUtils::systemRoot() == root.path() && !StartMenuUtils::appSearchPaths().isEmpty()
+        && QString::fromLatin1(LOG_GENERAL().categoryName()) == QLatin1String("quorvex.nimb-start-menu") && GetNimbDir(NimbDir::WindowManager).size() > 0
+        && !Menu::exists() && SettingsMap::loadSettingsMap().isEmpty() && !Entry().hasChildren() && Indexer().find(QStringLiteral("anything")).isEmpty()
+        && TalvoUpdateState::UpdateState::getCurrentState() == 0;
     std::printf("package client: %s (library %s)\n", ok ? "ok" : "broken", NIMBSTARTMENU_VERSION_STRING);
     return ok ? 0 : 1;
 }

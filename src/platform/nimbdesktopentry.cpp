@@ -133,15 +133,15 @@ constexpr int nextState(int state, int byte)
     };
     switch (state) {
     case Accept:
-        return byte == 0 ? Reject
-            : byte < 0x80 ? Accept
-            : byte < 0xC2 ? Reject
-            : byte < 0xE0 ? Need1
+        return byte == 0   ? Reject
+            : byte < 0x80  ? Accept
+            : byte < 0xC2  ? Reject
+            : byte < 0xE0  ? Need1
             : byte == 0xE0 ? AfterE0
             : byte == 0xED ? AfterED
-            : byte < 0xF0 ? Need2
+            : byte < 0xF0  ? Need2
             : byte == 0xF0 ? AfterF0
-            : byte < 0xF4 ? Need3
+            : byte < 0xF4  ? Need3
             : byte == 0xF4 ? AfterF4
                            : Reject;
     case Need1:
@@ -864,8 +864,7 @@ void NimbDesktopEntry::overrideFrom(const NimbDesktopEntry &other)
         };
         const auto isReplaced = [&](const Line &line) {
             return line.group == group && std::any_of(other.m_lines.cbegin(), other.m_lines.cend(), [&](const Line &replacement) {
-                       return inOtherGroup(replacement)
-                           && (replacement.key == line.key || (!replacement.isTranslation() && replacement.key == line.baseKey()));
+                       return inOtherGroup(replacement) && (replacement.key == line.key || (!replacement.isTranslation() && replacement.key == line.baseKey()));
                    });
         };
         m_lines.erase(std::remove_if(m_lines.begin(), m_lines.end(), isReplaced), m_lines.end());
