@@ -1,0 +1,6 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#include "foldertablemodel.h"

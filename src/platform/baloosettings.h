@@ -1,0 +1,11 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#ifndef NIMBSTARTMENU_BALOOSETTINGS_H
+#define NIMBSTARTMENU_BALOOSETTINGS_H
+
+// PLACEHOLDER: being written.
+
+#endif
