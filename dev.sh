@@ -14,7 +14,7 @@ packages=(
     extra-cmake-modules
     qtbase5-dev qtdeclarative5-dev
     libkf5runner-dev libkf5coreaddons-dev libkf5config-dev libkf5i18n-dev
-    dbus
+    dbus baloo-kf5 qml-module-qtqml
 )
 
 install_missing() {
