@@ -42,7 +42,15 @@ demo)
     build
     demo_home=$(mktemp -d)
     trap 'rm -rf "$demo_home"' EXIT
-    "$BUILD_DIR/bin/nimb-startmenu" --root data/demo --home "$demo_home" paths
+    demo() { "$BUILD_DIR/bin/nimb-startmenu" --root data/demo --home "$demo_home" "$@"; }
+    echo "== nimb-startmenu menu update   (the menu tree of the demo's applications, in a throw-away home)"
+    demo menu update | tail -n 1
+    echo "== nimb-startmenu menu show"
+    demo menu show
+    for query in "Abacus" "text editor" "t"; do
+        echo "== nimb-startmenu search $query"
+        demo search $query --limit 4
+    done
     ;;
 test)
     install_missing

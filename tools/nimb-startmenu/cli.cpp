@@ -1,0 +1,105 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#include "cli.h"
+
+#include <NimbStartMenu/nimbdesktopentry.h>
+#include <NimbStartMenu/startmenuutils.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace Cli
+{
+bool parse(QCommandLineParser &parser, const Invocation &invocation, const QString &description)
+{
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    if (!parser.parse(invocation.arguments)) {
+        usageError(parser, parser.errorText());
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        print(parser.helpText());
+        std::exit(Success);
+    }
+    return true;
+}
+
+int usageError(const QCommandLineParser &parser, const QString &problem)
+{
+    // The first line of the help text is the correct form of the command.
+    const QString usage = parser.helpText().section(QLatin1Char('\n'), 0, 0);
+    std::fprintf(stderr, "nimb-startmenu: %s\n%s\n", qPrintable(problem), qPrintable(usage));
+    return UsageError;
+}
+
+int failure(const QString &problem)
+{
+    std::fprintf(stderr, "nimb-startmenu: %s\n", qPrintable(problem));
+    return Failure;
+}
+
+void print(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8() + '\n';
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+    std::fflush(stdout);
+}
+
+void printJson(const QJsonObject &object)
+{
+    print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
+}
+
+void prepareHome()
+{
+    QDir().mkpath(QString::fromStdString(GetNimbDir(NimbDir::Base)));
+}
+
+QSet<QString> menuItems()
+{
+    const QString root = StartMenuUtils::menuDir();
+    QSet<QString> items;
+    QDirIterator it(root, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        items.insert(it.next().mid(root.size() + 1));
+    }
+    return items;
+}
+
+QJsonArray addedItems(const QSet<QString> &before, const QSet<QString> &after)
+{
+    QStringList added = (after - before).values();
+    added.sort();
+    QJsonArray result;
+    for (const QString &item : qAsConst(added)) {
+        const QString path = StartMenuUtils::menuDir() + QLatin1Char('/') + item;
+        const NimbDesktopEntry entry(path.toStdString());
+        result.append(QJsonObject{
+            {QStringLiteral("category"), item.section(QLatin1Char('/'), 0, -2)},
+            {QStringLiteral("file"), item.section(QLatin1Char('/'), -1)},
+            {QStringLiteral("name"), QString::fromStdString(entry.localName())},
+        });
+    }
+    return result;
+}
+
+QStringList describeAdded(const QJsonArray &added)
+{
+    QStringList lines;
+    for (const auto &value : added) {
+        const QJsonObject item = value.toObject();
+        lines.append(QStringLiteral("%1 (%2/%3)").arg(item.value(QStringLiteral("name")).toString(),
+                                                      item.value(QStringLiteral("category")).toString(),
+                                                      item.value(QStringLiteral("file")).toString()));
+    }
+    return lines;
+}
+}

@@ -1,0 +1,182 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+// "menu update | reset | show": the on-disk menu tree.
+
+#include "cli.h"
+
+#include <NimbStartMenu/entry.h>
+#include <NimbStartMenu/menu.h>
+#include <NimbStartMenu/nimbdesktopentry.h>
+#include <NimbStartMenu/startmenuutils.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+
+namespace
+{
+QString text(const std::string &value)
+{
+    return QString::fromStdString(value);
+}
+
+// The tree as the start menu shows it: one node per category folder, its applications below it,
+// each level in the menu's order.
+Entry readTree()
+{
+    const QDir root(StartMenuUtils::menuDir());
+    QList<Entry> categories;
+    for (const QFileInfo &folder : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        Entry category;
+        category.setIsCategory(true);
+        category.setId(folder.fileName());
+        category.setPath(folder.filePath());
+        category.setName(folder.fileName());
+        category.setIcon(QStringLiteral("folder"));
+        const QDir dir(folder.filePath());
+        for (const QFileInfo &declarationFile : dir.entryInfoList({QStringLiteral("*.directory")}, QDir::Files | QDir::Hidden)) {
+            const NimbDesktopEntry declaration(declarationFile.filePath().toStdString());
+            if (declaration.isLoaded() && !declaration.localName().empty()) {
+                category.setName(text(declaration.localName()));
+                category.setIcon(text(declaration.localIconOrFallback()));
+                category.setTooltip(text(declaration.localComment()));
+                break;
+            }
+        }
+
+        QList<Entry> applications;
+        for (const QFileInfo &itemFile : dir.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files)) {
+            const NimbDesktopEntry item(itemFile.filePath().toStdString());
+            if (!item.isLoaded()) {
+                continue;
+            }
+            Entry application;
+            application.setId(itemFile.fileName());
+            application.setPath(itemFile.filePath());
+            application.setName(item.localName().empty() ? itemFile.fileName() : text(item.localName()));
+            application.setIcon(text(item.localIconOrFallback()));
+            application.setTooltip(text(item.localComment()));
+            application.setCategoryId(category.id());
+            application.setCategoryName(category.name());
+            applications.append(application);
+        }
+        category.setChildren(applications);
+        category.sortChildren();
+        categories.append(category);
+    }
+
+    Entry tree;
+    tree.setIsCategory(true);
+    tree.setPath(root.path());
+    tree.setChildren(categories);
+    tree.sortChildren();
+    return tree;
+}
+
+QJsonObject toJson(const Entry &entry)
+{
+    QJsonObject object{
+        {QStringLiteral("id"), entry.id()},
+        {QStringLiteral("name"), entry.name()},
+        {QStringLiteral("icon"), entry.icon()},
+        {QStringLiteral("path"), entry.path()},
+        {QStringLiteral("priority"), int(entry.priority())},
+    };
+    if (!entry.tooltip().isEmpty()) {
+        object.insert(QStringLiteral("comment"), entry.tooltip());
+    }
+    if (entry.isCategory()) {
+        QJsonArray children;
+        for (const Entry &child : entry.children()) {
+            children.append(toJson(child));
+        }
+        object.insert(QStringLiteral("applications"), children);
+    }
+    return object;
+}
+
+int update(const Cli::Invocation &invocation, bool reset)
+{
+    Cli::prepareHome();
+    const QSet<QString> before = reset ? QSet<QString>() : Cli::menuItems();
+    QElapsedTimer timer;
+    timer.start();
+    if (reset) {
+        Menu::reset();
+    } else {
+        Menu::update();
+    }
+    const qint64 elapsed = timer.elapsed();
+    if (!Menu::exists()) {
+        return Cli::failure(QStringLiteral("could not create the menu tree %1 (does its parent folder exist?)").arg(StartMenuUtils::menuDir()));
+    }
+    const QSet<QString> after = Cli::menuItems();
+    const QJsonArray added = Cli::addedItems(before, after);
+
+    if (invocation.json) {
+        Cli::printJson(QJsonObject{
+            {QStringLiteral("menuDir"), StartMenuUtils::menuDir()},
+            {QStringLiteral("added"), added},
+            {QStringLiteral("items"), after.size()},
+            {QStringLiteral("milliseconds"), elapsed},
+        });
+        return Cli::Success;
+    }
+    for (const QString &line : Cli::describeAdded(added)) {
+        Cli::print(QStringLiteral("added ") + line);
+    }
+    Cli::print(QStringLiteral("%1 added, %2 items in %3, in %4 ms").arg(added.size()).arg(after.size()).arg(StartMenuUtils::menuDir()).arg(elapsed));
+    return Cli::Success;
+}
+
+int show(const Cli::Invocation &invocation)
+{
+    if (!Menu::exists()) {
+        return Cli::failure(QStringLiteral("there is no menu tree in %1 yet; run \"nimb-startmenu menu update\"").arg(StartMenuUtils::menuDir()));
+    }
+    const Entry tree = readTree();
+    if (invocation.json) {
+        QJsonArray categories;
+        for (const Entry &category : tree.children()) {
+            categories.append(toJson(category));
+        }
+        Cli::printJson(QJsonObject{{QStringLiteral("menuDir"), tree.path()}, {QStringLiteral("categories"), categories}});
+        return Cli::Success;
+    }
+    for (const Entry &category : tree.children()) {
+        Cli::print(QStringLiteral("%1 [%2]").arg(category.name(), category.id()));
+        for (const Entry &application : category.children()) {
+            Cli::print(QStringLiteral("    %1  (%2)").arg(application.name(), application.id()));
+        }
+    }
+    return Cli::Success;
+}
+}
+
+namespace Commands
+{
+int menu(const Cli::Invocation &invocation)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("action"),
+                                 QStringLiteral("update: bring the tree up to date; reset: build it anew; show: print it."),
+                                 QStringLiteral("update|reset|show"));
+    if (!Cli::parse(parser, invocation, QStringLiteral("The on-disk menu tree of applications."))) {
+        return Cli::UsageError;
+    }
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() != 1) {
+        return Cli::usageError(parser, arguments.isEmpty() ? QStringLiteral("menu needs an action") : QStringLiteral("menu takes one action"));
+    }
+    const QString &action = arguments.first();
+    if (action == QLatin1String("update") || action == QLatin1String("reset")) {
+        return update(invocation, action == QLatin1String("reset"));
+    }
+    if (action == QLatin1String("show")) {
+        return show(invocation);
+    }
+    return Cli::usageError(parser, QStringLiteral("unknown menu action \"%1\"").arg(action));
+}
+}
