@@ -8,6 +8,7 @@
 #include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/startmenuutils.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QJsonDocument>
@@ -15,18 +16,41 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace
+{
+// What the usage line calls the program: "nimb-startmenu", or "nimb-startmenu menu" in a command.
+QString &programName()
+{
+    static QString name = QStringLiteral("nimb-startmenu");
+    return name;
+}
+}
+
 namespace Cli
 {
+QString helpText(const QCommandLineParser &parser)
+{
+    // QCommandLineParser names the executable by its path; the usage reads better with the command.
+    QString text = parser.helpText();
+    const QString executable = QCoreApplication::arguments().value(0);
+    const QString usage = QStringLiteral("Usage: ");
+    if (text.startsWith(usage + executable)) {
+        text.replace(usage.size(), executable.size(), programName());
+    }
+    return text;
+}
+
 bool parse(QCommandLineParser &parser, const Invocation &invocation, const QString &description)
 {
     parser.setApplicationDescription(description);
     parser.addHelpOption();
+    programName() = invocation.arguments.value(0);
     if (!parser.parse(invocation.arguments)) {
         usageError(parser, parser.errorText());
         return false;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        print(parser.helpText());
+        print(helpText(parser));
         std::exit(Success);
     }
     return true;
@@ -35,7 +59,7 @@ bool parse(QCommandLineParser &parser, const Invocation &invocation, const QStri
 int usageError(const QCommandLineParser &parser, const QString &problem)
 {
     // The first line of the help text is the correct form of the command.
-    const QString usage = parser.helpText().section(QLatin1Char('\n'), 0, 0);
+    const QString usage = helpText(parser).section(QLatin1Char('\n'), 0, 0);
     std::fprintf(stderr, "nimb-startmenu: %s\n%s\n", qPrintable(problem), qPrintable(usage));
     return UsageError;
 }

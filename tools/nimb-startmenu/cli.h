@@ -43,6 +43,9 @@ struct Command {
  */
 bool parse(QCommandLineParser &parser, const Invocation &invocation, const QString &description);
 
+/// The parser's help text, its usage line naming the program and the command.
+QString helpText(const QCommandLineParser &parser);
+
 /// Reports a usage error with the correct form on standard error; @return UsageError.
 int usageError(const QCommandLineParser &parser, const QString &problem);
 

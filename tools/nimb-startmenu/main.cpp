@@ -107,7 +107,7 @@ int main(int argc, char **argv)
         return Cli::usageError(parser, parser.errorText());
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        Cli::print(parser.helpText());
+        Cli::print(Cli::helpText(parser));
         return Cli::Success;
     }
     if (parser.isSet(QStringLiteral("version"))) {

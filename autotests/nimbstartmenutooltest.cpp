@@ -1,0 +1,374 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+// Runs the built nimb-startmenu tool on the demo root, as a user would.
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+}
+
+class NimbStartMenuToolTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void menuUpdate();
+    void menuShowInTheUsersLanguage();
+    void search_data();
+    void search();
+    void searchJson();
+    void updateState();
+    void activateWithoutUpdateService();
+    void usageErrors_data();
+    void usageErrors();
+    void helpForEveryCommand_data();
+    void helpForEveryCommand();
+    void watchReportsNewApplication();
+
+private:
+    QProcessEnvironment environment() const;
+    Run run(const QStringList &arguments, const QProcessEnvironment &extra = QProcessEnvironment());
+    QJsonObject runJson(const QStringList &arguments, const QProcessEnvironment &extra = QProcessEnvironment());
+
+    QString m_tool;
+    std::unique_ptr<QTemporaryDir> m_home;
+};
+
+void NimbStartMenuToolTest::initTestCase()
+{
+    m_tool = QCoreApplication::applicationDirPath() + QStringLiteral("/nimb-startmenu");
+    QVERIFY2(QFileInfo(m_tool).isExecutable(), qPrintable(m_tool));
+    QVERIFY(QFileInfo(QStringLiteral(DEMO_ROOT "/usr/share/nimb-start-menu/startmenu/office/.directory")).isFile());
+}
+
+void NimbStartMenuToolTest::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+}
+
+QProcessEnvironment NimbStartMenuToolTest::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable : {QStringLiteral("LANG"), QStringLiteral("LC_ALL"), QStringLiteral("LC_MESSAGES"), QStringLiteral("XDG_DATA_DIRS")}) {
+        environment.remove(variable);
+    }
+    // Whatever the machine has, the tool must not reach a real system bus.
+    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + m_home->path() + QStringLiteral("/no-bus"));
+    return environment;
+}
+
+Run NimbStartMenuToolTest::run(const QStringList &arguments, const QProcessEnvironment &extra)
+{
+    QProcessEnvironment env = environment();
+    env.insert(extra);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(m_tool, QStringList{QStringLiteral("--root"), QStringLiteral(DEMO_ROOT), QStringLiteral("--home"), m_home->path()} + arguments);
+    Run result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        return result;
+    }
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QJsonObject NimbStartMenuToolTest::runJson(const QStringList &arguments, const QProcessEnvironment &extra)
+{
+    const Run result = run(QStringList{QStringLiteral("--json")} + arguments, extra);
+    if (result.exitCode != 0) {
+        qWarning() << result.err;
+        return {};
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);
+    return error.error == QJsonParseError::NoError ? document.object() : QJsonObject();
+}
+
+void NimbStartMenuToolTest::menuUpdate()
+{
+    const Run first = run({QStringLiteral("menu"), QStringLiteral("update")});
+    QCOMPARE(first.exitCode, 0);
+    QVERIFY2(first.err.isEmpty(), first.err.constData());
+    const QStringList lines = QString::fromUtf8(first.out).trimmed().split(QLatin1Char('\n'));
+    QVERIFY(lines.contains(QStringLiteral("added Abacus (utilities/abacus-calculator.desktop)")));
+    const QRegularExpression summary(QStringLiteral("^(\\d+) added, (\\d+) items in (.+), in \\d+ ms$"));
+    const QRegularExpressionMatch match = summary.match(lines.last());
+    QVERIFY2(match.hasMatch(), qPrintable(lines.last()));
+    QCOMPARE(match.captured(1), match.captured(2));
+    QCOMPARE(match.captured(3), m_home->path() + QStringLiteral("/.nimb/startmenu2"));
+    QCOMPARE(lines.size(), match.captured(1).toInt() + 1);
+
+    // Nothing changed: nothing added.
+    const QJsonObject again = runJson({QStringLiteral("menu"), QStringLiteral("update")});
+    QCOMPARE(again.value(QStringLiteral("added")).toArray().size(), 0);
+    QCOMPARE(again.value(QStringLiteral("items")).toInt(), match.captured(2).toInt());
+
+    // A reset writes everything again; the dropped entries stay out.
+    const QJsonObject reset = runJson({QStringLiteral("menu"), QStringLiteral("reset")});
+    const QJsonArray added = reset.value(QStringLiteral("added")).toArray();
+    QCOMPARE(added.size(), match.captured(2).toInt());
+    QVERIFY(added.contains(QJsonObject{{QStringLiteral("category"), QStringLiteral("utilities")},
+                                       {QStringLiteral("file"), QStringLiteral("abacus-calculator.desktop")},
+                                       {QStringLiteral("name"), QStringLiteral("Abacus")}}));
+    for (const auto &item : added) {
+        const QString file = item.toObject().value(QStringLiteral("file")).toString();
+        QVERIFY2(!QStringList({QStringLiteral("hidden-helper.desktop"), QStringLiteral("kcm_demo_mouse.desktop"), QStringLiteral("yast-printer.desktop"),
+                              QStringLiteral("talvo-display-settings.desktop"), QStringLiteral("other-desktop-panel.desktop")})
+                      .contains(file),
+                 qPrintable(file));
+    }
+}
+
+void NimbStartMenuToolTest::menuShowInTheUsersLanguage()
+{
+    const Run missing = run({QStringLiteral("menu"), QStringLiteral("show")});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY(missing.err.contains("menu update"));
+
+    QCOMPARE(run({QStringLiteral("menu"), QStringLiteral("update")}).exitCode, 0);
+    QProcessEnvironment german;
+    german.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    const QJsonArray categories = runJson({QStringLiteral("menu"), QStringLiteral("show")}, german).value(QStringLiteral("categories")).toArray();
+    QVERIFY(!categories.isEmpty());
+
+    QStringList names;
+    QJsonObject office;
+    for (const auto &value : categories) {
+        const QJsonObject category = value.toObject();
+        names.append(category.value(QStringLiteral("name")).toString());
+        QCOMPARE(category.value(QStringLiteral("priority")).toInt(), names.size() - 1);
+        if (category.value(QStringLiteral("id")).toString() == QLatin1String("office")) {
+            office = category;
+        }
+    }
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(names, sorted);
+    QCOMPARE(office.value(QStringLiteral("name")).toString(), QStringLiteral("Büro"));
+    QCOMPARE(office.value(QStringLiteral("icon")).toString(), QStringLiteral("applications-office"));
+
+    const QJsonArray applications = office.value(QStringLiteral("applications")).toArray();
+    QStringList applicationNames;
+    for (const auto &application : applications) {
+        applicationNames.append(application.toObject().value(QStringLiteral("name")).toString());
+    }
+    QVERIFY(!applicationNames.isEmpty());
+    QStringList sortedApplications = applicationNames;
+    std::sort(sortedApplications.begin(), sortedApplications.end());
+    QCOMPARE(applicationNames, sortedApplications);
+
+    const Run text = run({QStringLiteral("menu"), QStringLiteral("show")}, german);
+    QCOMPARE(text.exitCode, 0);
+    QVERIFY(QString::fromUtf8(text.out).contains(QStringLiteral("Büro [office]\n")));
+}
+
+void NimbStartMenuToolTest::search_data()
+{
+    QTest::addColumn<QStringList>("query");
+    QTest::addColumn<QString>("firstText");
+    QTest::addColumn<QString>("firstType");
+
+    QTest::addRow("exact name") << QStringList{QStringLiteral("Abacus")} << QStringLiteral("Abacus") << QStringLiteral("exact");
+    QTest::addRow("two words") << QStringList{QStringLiteral("text"), QStringLiteral("editor")} << QStringLiteral("Textloom") << QStringLiteral("possible");
+    QTest::addRow("one letter") << QStringList{QStringLiteral("t")} << QStringLiteral("Tally Sheets") << QStringLiteral("possible");
+    QTest::addRow("power action") << QStringList{QStringLiteral("reboot")} << QStringLiteral("Restart") << QStringLiteral("possible");
+}
+
+void NimbStartMenuToolTest::search()
+{
+    QFETCH(QStringList, query);
+    QFETCH(QString, firstText);
+    QFETCH(QString, firstType);
+
+    const Run result = run(QStringList{QStringLiteral("search")} + query + QStringList{QStringLiteral("--limit"), QStringLiteral("1")});
+    QCOMPARE(result.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(result.out).trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 4); // one match in three lines, and the summary
+    const QRegularExpression first(QStringLiteral("^0\\.\\d{5}  (\\S+) +(.+)$"));
+    const QRegularExpressionMatch match = first.match(lines.first());
+    QVERIFY2(match.hasMatch(), qPrintable(lines.first()));
+    QCOMPARE(match.captured(1), firstType);
+    QCOMPARE(match.captured(2), firstText);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d+ matches for \"%1\"; indexing [\\d.]+ ms, query [\\d.]+ ms$").arg(query.join(QLatin1Char(' '))))
+                 .match(lines.last())
+                 .hasMatch(),
+             qPrintable(lines.last()));
+}
+
+void NimbStartMenuToolTest::searchJson()
+{
+    const QJsonObject result = runJson({QStringLiteral("search"), QStringLiteral("t")});
+    const QJsonArray matches = result.value(QStringLiteral("matches")).toArray();
+    QCOMPARE(result.value(QStringLiteral("query")).toString(), QStringLiteral("t"));
+    QCOMPARE(result.value(QStringLiteral("count")).toInt(), matches.size());
+    QVERIFY(matches.size() > 4);
+    double previous = 1.0;
+    for (const auto &value : matches) {
+        const QJsonObject match = value.toObject();
+        const double relevance = match.value(QStringLiteral("relevance")).toDouble();
+        QVERIFY(relevance < previous);
+        previous = relevance;
+        QVERIFY(!match.value(QStringLiteral("text")).toString().isEmpty());
+        QCOMPARE(match.value(QStringLiteral("data")).toString(), QUrl::fromLocalFile(match.value(QStringLiteral("subtext")).toString()).toString());
+    }
+    // The menu tree's copies stand in for the demo's files.
+    QVERIFY(matches.first().toObject().value(QStringLiteral("subtext")).toString().startsWith(m_home->path() + QStringLiteral("/.nimb/startmenu2/")));
+}
+
+void NimbStartMenuToolTest::updateState()
+{
+    const QJsonObject state = runJson({QStringLiteral("update-state")});
+    QCOMPARE(state.value(QStringLiteral("updateAvailable")), QJsonValue(false));
+    QCOMPARE(state.value(QStringLiteral("updateActive")), QJsonValue(false));
+    QCOMPARE(state.value(QStringLiteral("icon")).toString(), QStringLiteral("start-menu-shutdown-symbolic"));
+
+    const Run text = run({QStringLiteral("update-state")});
+    QCOMPARE(text.exitCode, 0);
+    QVERIFY(text.out.contains("power icon:             start-menu-shutdown-symbolic"));
+}
+
+void NimbStartMenuToolTest::activateWithoutUpdateService()
+{
+    const Run result = run({QStringLiteral("update-state"), QStringLiteral("activate")});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("system bus"), result.err.constData());
+    QVERIFY(result.out.isEmpty());
+}
+
+void NimbStartMenuToolTest::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::addRow("no command") << QStringList() << QStringLiteral("no command given");
+    QTest::addRow("unknown command") << QStringList{QStringLiteral("frobnicate")} << QStringLiteral("unknown command \"frobnicate\"");
+    QTest::addRow("unknown global option") << QStringList{QStringLiteral("--loud"), QStringLiteral("menu")} << QStringLiteral("Unknown option 'loud'");
+    QTest::addRow("menu without action") << QStringList{QStringLiteral("menu")} << QStringLiteral("menu needs an action");
+    QTest::addRow("unknown menu action") << QStringList{QStringLiteral("menu"), QStringLiteral("burn")} << QStringLiteral("unknown menu action \"burn\"");
+    QTest::addRow("search without query") << QStringList{QStringLiteral("search")} << QStringLiteral("search needs a query");
+    QTest::addRow("limit not a number") << QStringList{QStringLiteral("search"), QStringLiteral("x"), QStringLiteral("--limit"), QStringLiteral("many")}
+                                        << QStringLiteral("--limit needs a number");
+    QTest::addRow("unknown command option") << QStringList{QStringLiteral("search"), QStringLiteral("--fast"), QStringLiteral("x")} << QStringLiteral("Unknown option 'fast'");
+    QTest::addRow("update-state with a word") << QStringList{QStringLiteral("update-state"), QStringLiteral("now")}
+                                              << QStringLiteral("update-state takes nothing or \"activate\"");
+    QTest::addRow("watch with an argument") << QStringList{QStringLiteral("watch"), QStringLiteral("x")} << QStringLiteral("watch takes no arguments");
+}
+
+void NimbStartMenuToolTest::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    const QStringList lines = QString::fromUtf8(result.err).trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("nimb-startmenu: ") + message), qPrintable(lines.first()));
+    QVERIFY2(lines.last().startsWith(QLatin1String("Usage: ")), qPrintable(lines.last()));
+}
+
+void NimbStartMenuToolTest::helpForEveryCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"", "menu", "search", "watch", "update-state", "paths", "entry"}) {
+        QTest::addRow("%s", *command ? command : "the tool") << QString::fromLatin1(command);
+    }
+}
+
+void NimbStartMenuToolTest::helpForEveryCommand()
+{
+    QFETCH(QString, command);
+    QStringList arguments;
+    if (!command.isEmpty()) {
+        arguments.append(command);
+    }
+    const Run result = run(arguments + QStringList{QStringLiteral("--help")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.isEmpty());
+    QVERIFY2(result.out.startsWith("Usage: "), result.out.constData());
+    if (!command.isEmpty()) {
+        QVERIFY2(result.out.contains(QStringLiteral(" %1").arg(command).toUtf8()), result.out.constData());
+    }
+}
+
+void NimbStartMenuToolTest::watchReportsNewApplication()
+{
+    const QString userApplications = m_home->path() + QStringLiteral("/.local/share/applications");
+    QVERIFY(QDir().mkpath(userApplications));
+
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(m_tool, {QStringLiteral("--root"), QStringLiteral(DEMO_ROOT), QStringLiteral("--home"), m_home->path(), QStringLiteral("--json"), QStringLiteral("watch")});
+    QVERIFY(process.waitForStarted());
+    QByteArray output;
+    const auto readLines = [&process, &output] {
+        output += process.readAllStandardOutput();
+        return output.count('\n');
+    };
+    // The first line reports the update that creates the tree.
+    QTRY_VERIFY_WITH_TIMEOUT(readLines() >= 1, 30000);
+    const QJsonObject first = QJsonDocument::fromJson(output.left(output.indexOf('\n'))).object();
+    QVERIFY(first.value(QStringLiteral("added")).toArray().size() > 40);
+
+    // The new file must be newer than its category folder, as an installed one would be.
+    const QString office = m_home->path() + QStringLiteral("/.nimb/startmenu2/office");
+    const QString probe = m_home->path() + QStringLiteral("/.nimb/probe");
+    do {
+        QFile file(probe);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } while (QFileInfo(probe).metadataChangeTime() <= QFileInfo(office).metadataChangeTime());
+
+    QFile application(userApplications + QStringLiteral("/io.nimbdemo.Ledger.desktop"));
+    QVERIFY(application.open(QIODevice::WriteOnly));
+    application.write("[Desktop Entry]\nType=Application\nName=Ledger Test\nExec=ledger\nCategories=Office;Finance;\n");
+    application.close();
+
+    QTRY_VERIFY_WITH_TIMEOUT(output.contains("io.nimbdemo.Ledger.desktop") || (readLines(), output.contains("io.nimbdemo.Ledger.desktop")), 30000);
+    const QList<QByteArray> lines = output.trimmed().split('\n');
+    QJsonArray added;
+    for (const QByteArray &line : lines) {
+        const QJsonArray lineAdded = QJsonDocument::fromJson(line).object().value(QStringLiteral("added")).toArray();
+        if (lineAdded.contains(QJsonObject{{QStringLiteral("category"), QStringLiteral("office")},
+                                           {QStringLiteral("file"), QStringLiteral("io.nimbdemo.Ledger.desktop")},
+                                           {QStringLiteral("name"), QStringLiteral("Ledger Test")}})) {
+            added = lineAdded;
+        }
+    }
+    QCOMPARE(added.size(), 1);
+
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(NimbStartMenuToolTest)
+
+#include "nimbstartmenutooltest.moc"
