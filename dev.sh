@@ -15,6 +15,7 @@ packages=(
     qtbase5-dev qtdeclarative5-dev
     libkf5runner-dev libkf5coreaddons-dev libkf5config-dev libkf5i18n-dev
     dbus baloo-kf5 qml-module-qtqml
+    libglib2.0-dev libkf5service-bin
 )
 
 install_missing() {
