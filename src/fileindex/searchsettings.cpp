@@ -4,3 +4,194 @@
 */
 
 #include "searchsettings.h"
+
+#include "configvalues_p.h"
+#include "logging.h"
+
+#include <QSettings>
+
+#include <optional>
+
+namespace
+{
+const QString indexApplicationsKey = QStringLiteral("indexApplications");
+const QString indexSettingsKey = QStringLiteral("indexSettings");
+const QString indexDocumentsKey = QStringLiteral("indexDocuments");
+const QString indexMediaKey = QStringLiteral("indexMedia");
+const QString indexArchivesKey = QStringLiteral("indexArchives");
+const QString indexHelpKey = QStringLiteral("indexHelp");
+const QString limitIndexSizeKey = QStringLiteral("limitIndexSize");
+const QString indexSizeLimitKey = QStringLiteral("indexSizeLimit");
+const QString idleModeIndexingKey = QStringLiteral("idleModeIndexing");
+
+
+}
+
+SearchSettings::SearchSettings(QObject *parent)
+    : QObject(parent)
+{
+}
+
+SearchSettings::SearchSettings(const SearchSettings &other)
+    : QObject(other.parent())
+    , m_configFile()
+    , m_indexApplications(other.m_indexApplications)
+    , m_indexSettings(other.m_indexSettings)
+    , m_indexDocuments(other.m_indexDocuments)
+    , m_indexMedia(other.m_indexMedia)
+    , m_indexArchives(other.m_indexArchives)
+    , m_indexHelp(other.m_indexHelp)
+    , m_limitIndexSize(other.m_limitIndexSize)
+    , m_indexSizeLimit(other.m_indexSizeLimit)
+    , m_idleModeIndexing(other.m_idleModeIndexing)
+{
+}
+
+SearchSettings::~SearchSettings() = default;
+
+bool SearchSettings::indexApplications() const
+{
+    return m_indexApplications;
+}
+
+void SearchSettings::setIndexApplications(bool index)
+{
+    m_indexApplications = index;
+}
+
+bool SearchSettings::indexSettings() const
+{
+    return m_indexSettings;
+}
+
+void SearchSettings::setIndexSettings(bool index)
+{
+    m_indexSettings = index;
+}
+
+bool SearchSettings::indexDocuments() const
+{
+    return m_indexDocuments;
+}
+
+void SearchSettings::setIndexDocuments(bool index)
+{
+    m_indexDocuments = index;
+}
+
+bool SearchSettings::indexMedia() const
+{
+    return m_indexMedia;
+}
+
+void SearchSettings::setIndexMedia(bool index)
+{
+    m_indexMedia = index;
+}
+
+bool SearchSettings::indexArchives() const
+{
+    return m_indexArchives;
+}
+
+void SearchSettings::setIndexArchives(bool index)
+{
+    m_indexArchives = index;
+}
+
+bool SearchSettings::indexHelp() const
+{
+    return m_indexHelp;
+}
+
+void SearchSettings::setIndexHelp(bool index)
+{
+    m_indexHelp = index;
+}
+
+bool SearchSettings::limitIndexSize() const
+{
+    return m_limitIndexSize;
+}
+
+void SearchSettings::setLimitIndexSize(bool limit)
+{
+    m_limitIndexSize = limit;
+}
+
+qint64 SearchSettings::indexSizeLimit() const
+{
+    return m_indexSizeLimit;
+}
+
+void SearchSettings::setIndexSizeLimit(qint64 limit)
+{
+    m_indexSizeLimit = limit;
+}
+
+bool SearchSettings::idleModeIndexing() const
+{
+    return m_idleModeIndexing;
+}
+
+void SearchSettings::setIdleModeIndexing(bool idle)
+{
+    m_idleModeIndexing = idle;
+}
+
+bool SearchSettings::operator==(const SearchSettings &other) const
+{
+    return m_indexApplications == other.m_indexApplications && m_indexSettings == other.m_indexSettings && m_indexDocuments == other.m_indexDocuments
+        && m_indexMedia == other.m_indexMedia && m_indexArchives == other.m_indexArchives && m_indexHelp == other.m_indexHelp
+        && m_limitIndexSize == other.m_limitIndexSize && m_indexSizeLimit == other.m_indexSizeLimit && m_idleModeIndexing == other.m_idleModeIndexing;
+}
+
+bool SearchSettings::operator!=(const SearchSettings &other) const
+{
+    return !(*this == other);
+}
+
+void SearchSettings::load()
+{
+    // A copy has no file.
+    if (m_configFile.isEmpty()) {
+        return;
+    }
+    QSettings settings(m_configFile, QSettings::NativeFormat);
+    // Half of a damaged file is no better than none: nothing of it is taken.
+    if (!ConfigValues::isReadable(settings)) {
+        qCDebug(LOG_GENERAL) << "search preferences not loaded from" << m_configFile << settings.status();
+        return;
+    }
+
+    const auto readBool = [&settings](const QString &key, bool &value) {
+        value = ConfigValues::boolFrom(settings.value(key, value)).value_or(value);
+    };
+    readBool(indexApplicationsKey, m_indexApplications);
+    readBool(indexSettingsKey, m_indexSettings);
+    readBool(indexDocumentsKey, m_indexDocuments);
+    readBool(indexMediaKey, m_indexMedia);
+    readBool(indexArchivesKey, m_indexArchives);
+    readBool(indexHelpKey, m_indexHelp);
+    readBool(limitIndexSizeKey, m_limitIndexSize);
+    m_indexSizeLimit = ConfigValues::int64From(settings.value(indexSizeLimitKey, m_indexSizeLimit)).value_or(m_indexSizeLimit);
+    readBool(idleModeIndexingKey, m_idleModeIndexing);
+}
+
+void SearchSettings::save()
+{
+    if (m_configFile.isEmpty()) {
+        return;
+    }
+    QSettings settings(m_configFile, QSettings::NativeFormat);
+    settings.setValue(indexApplicationsKey, m_indexApplications);
+    settings.setValue(indexSettingsKey, m_indexSettings);
+    settings.setValue(indexDocumentsKey, m_indexDocuments);
+    settings.setValue(indexMediaKey, m_indexMedia);
+    settings.setValue(indexArchivesKey, m_indexArchives);
+    settings.setValue(indexHelpKey, m_indexHelp);
+    settings.setValue(limitIndexSizeKey, m_limitIndexSize);
+    settings.setValue(indexSizeLimitKey, QVariant::fromValue<qint64>(m_indexSizeLimit));
+    settings.setValue(idleModeIndexingKey, m_idleModeIndexing);
+    settings.sync();
+}

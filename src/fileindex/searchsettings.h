@@ -6,6 +6,90 @@
 #ifndef NIMBSTARTMENU_SEARCHSETTINGS_H
 #define NIMBSTARTMENU_SEARCHSETTINGS_H
 
-// PLACEHOLDER: being written.
+#include "nimbstartmenu_export.h"
+
+#include <QDir>
+#include <QObject>
+#include <QString>
+
+/**
+ * @class SearchSettings searchsettings.h <NimbStartMenu/searchsettings.h>
+ *
+ * The user's search preferences: what is indexed, whether and how far the index size is limited, and
+ * whether indexing waits for idle time. They are kept in QDir::homePath() +
+ * "/.config/kolvatek/nimb-start-menu.conf", whose other entries (those of MenuSettings) are left as
+ * they are.
+ *
+ * The values have no change signals. Nothing is read or written unless load() or save() is called.
+ * A copy keeps a second set of values to compare with; it has no file of its own.
+ */
+class NIMBSTARTMENU_EXPORT SearchSettings : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SearchSettings(QObject *parent = nullptr);
+
+    /**
+     * A new object with @p other's parent and values. Its configuration file path is empty, so its
+     * load() and save() do nothing.
+     */
+    SearchSettings(const SearchSettings &other);
+
+    ~SearchSettings() override;
+
+    bool indexApplications() const;
+    void setIndexApplications(bool index);
+
+    bool indexSettings() const;
+    void setIndexSettings(bool index);
+
+    bool indexDocuments() const;
+    void setIndexDocuments(bool index);
+
+    bool indexMedia() const;
+    void setIndexMedia(bool index);
+
+    bool indexArchives() const;
+    void setIndexArchives(bool index);
+
+    bool indexHelp() const;
+    void setIndexHelp(bool index);
+
+    bool limitIndexSize() const;
+    void setLimitIndexSize(bool limit);
+
+    /// The size limit, in the unit the user interface chose; stored as given.
+    qint64 indexSizeLimit() const;
+    void setIndexSizeLimit(qint64 limit);
+
+    bool idleModeIndexing() const;
+    void setIdleModeIndexing(bool idle);
+
+    /// @return whether all nine values are equal; the file path and the parent do not count
+    bool operator==(const SearchSettings &other) const;
+    bool operator!=(const SearchSettings &other) const;
+
+    /**
+     * Reads the values from the file. A missing entry, or one that is not a value of its kind, leaves
+     * its value as it is; a file that cannot be read or parsed leaves them all.
+     */
+    void load();
+
+    /// Writes the nine values; the file is written when the call returns.
+    void save();
+
+private:
+    QString m_configFile = QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
+    bool m_indexApplications = true;
+    bool m_indexSettings = true;
+    bool m_indexDocuments = true;
+    bool m_indexMedia = true;
+    bool m_indexArchives = false;
+    bool m_indexHelp = true;
+    bool m_limitIndexSize = false;
+    qint64 m_indexSizeLimit = 3;
+    bool m_idleModeIndexing = false;
+};
 
 #endif

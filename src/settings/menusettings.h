@@ -6,6 +6,186 @@
 #ifndef NIMBSTARTMENU_MENUSETTINGS_H
 #define NIMBSTARTMENU_MENUSETTINGS_H
 
-// PLACEHOLDER: being written.
+#include "nimbstartmenu_export.h"
+
+#include <QDir>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+/**
+ * @class MenuSettings menusettings.h <NimbStartMenu/menusettings.h>
+ *
+ * The start menu's preferences, kept in QDir::homePath() + "/.config/kolvatek/nimb-start-menu.conf"
+ * beside the search preferences of SearchSettings.
+ *
+ * Nothing is read or written on its own: the owner calls load() after construction and save() when
+ * the preferences are to be kept. Setters signal only a change. With autoRefresh on, a change of the
+ * file or its folder by any writer reloads the preferences.
+ *
+ * The two sorting properties are published as "enableSortCategoriesAlphabatically" and
+ * "enableSortAppsAlphabatically"; the user interface binds to these names.
+ *
+ * A file that cannot be read or parsed leaves every preference as it was, and so does a value of the
+ * wrong type.
+ */
+class NIMBSTARTMENU_EXPORT MenuSettings : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool enableFavorites READ enableFavorites WRITE setEnableFavorites RESET resetEnableFavorites NOTIFY enableFavoritesChanged)
+    Q_PROPERTY(bool enableComputer READ enableComputer WRITE setEnableComputer RESET resetEnableComputer NOTIFY enableComputerChanged)
+    Q_PROPERTY(bool enableRecent READ enableRecent WRITE setEnableRecent RESET resetEnableRecent NOTIFY enableRecentChanged)
+    Q_PROPERTY(QString defaultTab READ defaultTab WRITE setDefaultTab RESET resetDefaultTab NOTIFY defaultTabChanged)
+    Q_PROPERTY(QStringList tabs READ getTabs WRITE setTabs RESET resetTabs NOTIFY tabsChanged)
+    Q_PROPERTY(bool showClassicMenu READ showClassicMenu WRITE setShowClassicMenu RESET resetShowClassicMenu NOTIFY showClassicMenuChanged)
+    Q_PROPERTY(bool showLastLoginInfo READ showLastLoginInfo WRITE setShowLastLoginInfo RESET resetShowLastLoginInfo NOTIFY showLastLoginInfoChanged)
+    Q_PROPERTY(QString appsMode READ appsMode WRITE setAppsMode RESET resetAppsMode NOTIFY appsModeChanged)
+    Q_PROPERTY(bool enableSortCategoriesAlphabatically READ enableSortCategoriesAlphabetically WRITE setEnableSortCategoriesAlphabetically RESET
+                   resetEnableSortCategoriesAlphabetically NOTIFY enableSortCategoriesAlphabeticallyChanged)
+    Q_PROPERTY(bool enableSortAppsAlphabatically READ enableSortAppsAlphabetically WRITE setEnableSortAppsAlphabetically RESET resetEnableSortAppsAlphabetically
+                   NOTIFY enableSortAppsAlphabeticallyChanged)
+    Q_PROPERTY(bool askConfirmation READ askConfirmation WRITE setAskConfirmation RESET resetAskConfirmation NOTIFY askConfirmationChanged)
+    Q_PROPERTY(bool enableAnimation READ enableAnimation WRITE setEnableAnimation RESET resetEnableAnimation NOTIFY enableAnimationChanged)
+    Q_PROPERTY(bool showTooltips READ showTooltips WRITE setShowTooltips RESET resetShowTooltips NOTIFY showTooltipsChanged)
+    Q_PROPERTY(bool autoRefresh READ autoRefresh WRITE setAutoRefresh NOTIFY autoRefreshChanged)
+    Q_PROPERTY(bool enableDebug READ enableDebug WRITE setEnableDebug RESET resetEnableDebug NOTIFY enableDebugChanged)
+
+public:
+    /// Sets the defaults and watches the configuration file and its folder; reads nothing.
+    explicit MenuSettings(QObject *parent = nullptr);
+    ~MenuSettings() override;
+
+    bool enableFavorites() const;
+    void setEnableFavorites(bool enable);
+    void resetEnableFavorites();
+
+    bool enableComputer() const;
+    void setEnableComputer(bool enable);
+    void resetEnableComputer();
+
+    bool enableRecent() const;
+    void setEnableRecent(bool enable);
+    void resetEnableRecent();
+
+    /// The tab that opens first; any name is accepted. Default "apps".
+    const QString &defaultTab() const;
+    void setDefaultTab(const QString &tab);
+    void resetDefaultTab();
+
+    /**
+     * @return the enabled tabs in presentation order: "apps", "gridapps", "favorites",
+     *         "gridfavorites", "computer", "gridcomputer", "recent", "gridrecent", "params",
+     *         "gridparams", "leave"; a name not in this list ranks with "apps"
+     */
+    QStringList getTabs() const;
+
+    /**
+     * Enables exactly the tabs in @p tabs; order and repetitions do not matter. The switches
+     * enableFavorites, enableComputer and enableRecent are brought in line only by save().
+     */
+    void setTabs(const QStringList &tabs);
+    /// Enables "apps", "favorites", "computer", "recent", "params" and "leave".
+    void resetTabs();
+
+    bool showClassicMenu() const;
+    void setShowClassicMenu(bool show);
+    void resetShowClassicMenu();
+
+    bool showLastLoginInfo() const;
+    void setShowLastLoginInfo(bool show);
+    void resetShowLastLoginInfo();
+
+    /// How applications are presented; any name is accepted. Default "tree".
+    const QString &appsMode() const;
+    void setAppsMode(const QString &mode);
+    void resetAppsMode();
+
+    bool enableSortCategoriesAlphabetically() const;
+    void setEnableSortCategoriesAlphabetically(bool enable);
+    void resetEnableSortCategoriesAlphabetically();
+
+    bool enableSortAppsAlphabetically() const;
+    void setEnableSortAppsAlphabetically(bool enable);
+    void resetEnableSortAppsAlphabetically();
+
+    bool askConfirmation() const;
+    void setAskConfirmation(bool ask);
+    void resetAskConfirmation();
+
+    bool enableAnimation() const;
+    void setEnableAnimation(bool enable);
+    void resetEnableAnimation();
+
+    bool showTooltips() const;
+    void setShowTooltips(bool show);
+    void resetShowTooltips();
+
+    /// Whether a change of the configuration file reloads the preferences; never stored. Switching
+    /// it on reloads at once.
+    bool autoRefresh() const;
+    void setAutoRefresh(bool autoRefresh);
+
+    /// Whether debug logging is on; a change switches it with StartMenuUtils::enableDebug(). Read
+    /// by load(), never written by save().
+    bool enableDebug() const;
+    void setEnableDebug(bool enable);
+    void resetEnableDebug();
+
+    /**
+     * Reads every stored preference through its setter, so that each one that changes signals. A
+     * missing key leaves its preference as it is.
+     */
+    Q_INVOKABLE void load();
+
+    /**
+     * Writes the preferences, all but autoRefresh and enableDebug. The tabs are first brought in
+     * line with the switches: "favorites", "computer" and "recent" follow enableFavorites,
+     * enableComputer and enableRecent, and "apps", "params" and "leave" are always enabled. This
+     * change of the tabs is not signalled.
+     */
+    Q_INVOKABLE void save();
+
+Q_SIGNALS:
+    void enableFavoritesChanged();
+    void enableComputerChanged();
+    void enableRecentChanged();
+    void defaultTabChanged();
+    void tabsChanged();
+    void showClassicMenuChanged();
+    void showLastLoginInfoChanged();
+    void appsModeChanged();
+    void enableSortCategoriesAlphabeticallyChanged();
+    void enableSortAppsAlphabeticallyChanged();
+    void askConfirmationChanged();
+    void autoRefreshChanged();
+    void enableAnimationChanged();
+    void showTooltipsChanged();
+    void enableDebugChanged();
+
+private:
+    static QSet<QString> defaultTabSet();
+
+    template<typename T>
+    bool assign(T &member, const T &value, void (MenuSettings::*changed)());
+
+    QString m_configDir = QDir::homePath() + QStringLiteral("/.config/kolvatek");
+    QString m_configFile = m_configDir + QStringLiteral("/nimb-start-menu.conf");
+    bool m_enableFavorites = true;
+    bool m_enableComputer = true;
+    bool m_enableRecent = true;
+    QString m_defaultTab = QStringLiteral("apps");
+    QSet<QString> m_tabs = defaultTabSet();
+    bool m_showClassicMenu = false;
+    bool m_showLastLoginInfo = false;
+    QString m_appsMode = QStringLiteral("tree");
+    bool m_enableSortCategoriesAlphabetically = false;
+    bool m_enableSortAppsAlphabetically = false;
+    bool m_askConfirmation = false;
+    bool m_enableAnimation = true;
+    bool m_showTooltips = true;
+    bool m_autoRefresh = false;
+    bool m_enableDebug = false;
+};
 
 #endif

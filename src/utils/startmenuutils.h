@@ -143,6 +143,21 @@ NIMBSTARTMENU_EXPORT bool isUpdateActive();
  * for its answer while the GUI's events go on. An error or a missing service has no effect.
  */
 NIMBSTARTMENU_EXPORT void activateAvailableUpdate();
+
+/**
+ * @return whether the window manager shows its classic menu behind the start button instead of the
+ *         start menu: the value "UseStartButton" of GetNimbDir(NimbDir::WindowManager) +
+ *         "/current.themerc" + nimbSessionConfigSuffix(WhatNimbSession::Desktop); false when the
+ *         file or the value is missing
+ */
+NIMBSTARTMENU_EXPORT bool isClassicMenuEnabled();
+
+/**
+ * Switches between the classic menu (@p enable true) and the start menu, through the window
+ * manager's tool "nimb-wmfunc" so that the running window manager follows. Blocks until the tool
+ * ends, at most 30 seconds, after which it is killed; a missing or failing tool changes nothing.
+ */
+NIMBSTARTMENU_EXPORT void enableClassicMenu(bool enable);
 }
 
 #endif
