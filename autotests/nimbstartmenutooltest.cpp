@@ -41,6 +41,10 @@ private Q_SLOTS:
     void searchJson();
     void updateState();
     void activateWithoutUpdateService();
+    void settingsRoundTrip();
+    void settingsErrors_data();
+    void settingsErrors();
+    void classicMenuRoundTrip();
     void usageErrors_data();
     void usageErrors();
     void helpForEveryCommand_data();
@@ -261,6 +265,82 @@ void NimbStartMenuToolTest::activateWithoutUpdateService()
     QVERIFY(result.out.isEmpty());
 }
 
+void NimbStartMenuToolTest::settingsRoundTrip()
+{
+    const QJsonObject set = runJson({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("appsMode"), QStringLiteral("list")});
+    QCOMPARE(set, (QJsonObject{{QStringLiteral("name"), QStringLiteral("appsMode")}, {QStringLiteral("value"), QStringLiteral("list")}}));
+    QCOMPARE(run({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("enableSortAppsAlphabatically"), QStringLiteral("true")}).exitCode, 0);
+    QCOMPARE(run({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("indexSizeLimit"), QStringLiteral("5000000000")}).exitCode, 0);
+
+    QJsonObject shown = runJson({QStringLiteral("settings"), QStringLiteral("show")});
+    const QJsonObject menu = shown.value(QStringLiteral("menu")).toObject();
+    QCOMPARE(menu.value(QStringLiteral("appsMode")).toString(), QStringLiteral("list"));
+    QCOMPARE(menu.value(QStringLiteral("enableSortAppsAlphabatically")), QJsonValue(true));
+    QCOMPARE(menu.value(QStringLiteral("tabs")).toArray().size(), 6);
+    QCOMPARE(shown.value(QStringLiteral("search")).toObject().value(QStringLiteral("indexSizeLimit")).toDouble(), 5000000000.0);
+
+    const Run reset = run({QStringLiteral("settings"), QStringLiteral("reset"), QStringLiteral("appsMode")});
+    QCOMPARE(reset.exitCode, 0);
+    QCOMPARE(reset.out, QByteArray("appsMode = tree\n"));
+    shown = runJson({QStringLiteral("settings"), QStringLiteral("show")});
+    QCOMPARE(shown.value(QStringLiteral("menu")).toObject().value(QStringLiteral("appsMode")).toString(), QStringLiteral("tree"));
+    QCOMPARE(shown.value(QStringLiteral("menu")).toObject().value(QStringLiteral("enableSortAppsAlphabatically")), QJsonValue(true));
+
+    QFile file(m_home->path() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray contents = file.readAll();
+    QVERIFY(contents.contains("appsMode=tree\n"));
+    QVERIFY(contents.contains("indexSizeLimit=5000000000\n"));
+}
+
+void NimbStartMenuToolTest::settingsErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    QTest::addRow("unknown preference") << QStringList{QStringLiteral("set"), QStringLiteral("volume"), QStringLiteral("11")} << 2
+                                        << QStringLiteral("unknown preference \"volume\"");
+    QTest::addRow("not a bool") << QStringList{QStringLiteral("set"), QStringLiteral("showTooltips"), QStringLiteral("maybe")} << 2
+                                << QStringLiteral("showTooltips takes true or false");
+    QTest::addRow("not a number") << QStringList{QStringLiteral("set"), QStringLiteral("indexSizeLimit"), QStringLiteral("big")} << 2
+                                  << QStringLiteral("indexSizeLimit takes a number");
+    QTest::addRow("missing value") << QStringList{QStringLiteral("set"), QStringLiteral("appsMode")} << 2
+                                   << QStringLiteral("wrong number of arguments for \"settings set\"");
+    QTest::addRow("no default") << QStringList{QStringLiteral("reset"), QStringLiteral("autoRefresh")} << 2 << QStringLiteral("autoRefresh has no default");
+    QTest::addRow("not stored by the start menu") << QStringList{QStringLiteral("set"), QStringLiteral("enableDebug"), QStringLiteral("true")} << 1
+                                                  << QStringLiteral("enableDebug is not stored");
+}
+
+void NimbStartMenuToolTest::settingsErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    const Run result = run(QStringList{QStringLiteral("settings")} + arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.startsWith((QStringLiteral("nimb-startmenu: ") + message).toUtf8()), result.err.constData());
+}
+
+void NimbStartMenuToolTest::classicMenuRoundTrip()
+{
+    QProcessEnvironment withTool;
+    withTool.insert(QStringLiteral("PATH"), QCoreApplication::applicationDirPath() + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+    QCOMPARE(run({QStringLiteral("classic-menu")}, withTool).out, QByteArray("classic menu: off\n"));
+    QCOMPARE(run({QStringLiteral("classic-menu"), QStringLiteral("on")}, withTool).out, QByteArray("classic menu: on\n"));
+    QCOMPARE(runJson({QStringLiteral("classic-menu")}, withTool), (QJsonObject{{QStringLiteral("classicMenu"), true}}));
+    QCOMPARE(run({QStringLiteral("classic-menu"), QStringLiteral("off")}, withTool).out, QByteArray("classic menu: off\n"));
+
+    QProcessEnvironment withoutTool;
+    withoutTool.insert(QStringLiteral("PATH"), m_home->path() + QStringLiteral("/empty"));
+    const Run missing = run({QStringLiteral("classic-menu"), QStringLiteral("on")}, withoutTool);
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.err.contains("nimb-wmfunc is not installed"), missing.err.constData());
+    QCOMPARE(run({QStringLiteral("classic-menu"), QStringLiteral("sideways")}, withTool).exitCode, 2);
+}
+
 void NimbStartMenuToolTest::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -297,7 +377,7 @@ void NimbStartMenuToolTest::usageErrors()
 void NimbStartMenuToolTest::helpForEveryCommand_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char *command : {"", "menu", "search", "watch", "update-state", "paths", "entry"}) {
+    for (const char *command : {"", "menu", "search", "watch", "update-state", "settings", "classic-menu", "paths", "entry"}) {
         QTest::addRow("%s", *command ? command : "the tool") << QString::fromLatin1(command);
     }
 }

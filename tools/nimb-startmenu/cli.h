@@ -77,6 +77,8 @@ int menu(const Cli::Invocation &invocation);
 int search(const Cli::Invocation &invocation);
 int watch(const Cli::Invocation &invocation);
 int updateState(const Cli::Invocation &invocation);
+int settings(const Cli::Invocation &invocation);
+int classicMenu(const Cli::Invocation &invocation);
 }
 
 #endif

@@ -41,6 +41,8 @@ const std::vector<Cli::Command> &commands()
         {QStringLiteral("search"), QStringLiteral("search applications and settings as the start menu does"), Commands::search},
         {QStringLiteral("watch"), QStringLiteral("follow the application folders and print every menu update"), Commands::watch},
         {QStringLiteral("update-state"), QStringLiteral("the system-update state and power icon; activate an update"), Commands::updateState},
+        {QStringLiteral("settings"), QStringLiteral("show or change the start menu's and the search's preferences"), Commands::settings},
+        {QStringLiteral("classic-menu"), QStringLiteral("show or switch the window manager's classic menu"), Commands::classicMenu},
         {QStringLiteral("paths"), QStringLiteral("the folders the library uses"), Commands::paths},
         {QStringLiteral("entry"), QStringLiteral("how the library reads given desktop files"), Commands::entry},
     };
