@@ -45,6 +45,8 @@ private Q_SLOTS:
     void settingsErrors_data();
     void settingsErrors();
     void classicMenuRoundTrip();
+    void fileIndexerFolders();
+    void fileIndexerWithoutItsTool();
     void usageErrors_data();
     void usageErrors();
     void helpForEveryCommand_data();
@@ -79,8 +81,9 @@ QProcessEnvironment NimbStartMenuToolTest::environment() const
     for (const QString &variable : {QStringLiteral("LANG"), QStringLiteral("LC_ALL"), QStringLiteral("LC_MESSAGES"), QStringLiteral("XDG_DATA_DIRS")}) {
         environment.remove(variable);
     }
-    // Whatever the machine has, the tool must not reach a real system bus.
+    // Whatever the machine has, the tool must not reach a real bus.
     environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + m_home->path() + QStringLiteral("/no-bus"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + m_home->path() + QStringLiteral("/no-bus"));
     return environment;
 }
 
@@ -341,6 +344,52 @@ void NimbStartMenuToolTest::classicMenuRoundTrip()
     QCOMPARE(run({QStringLiteral("classic-menu"), QStringLiteral("sideways")}, withTool).exitCode, 2);
 }
 
+void NimbStartMenuToolTest::fileIndexerFolders()
+{
+    const QString home = m_home->path() + QLatin1Char('/');
+    const QString documents = home + QStringLiteral("documents/");
+    const auto folders = [this](const QStringList &edit) {
+        QStringList rows;
+        const QJsonObject result = runJson(QStringList{QStringLiteral("files"), QStringLiteral("folders")} + edit);
+        for (const auto &value : result.value(QStringLiteral("folders")).toArray()) {
+            const QJsonObject row = value.toObject();
+            rows.append(QStringLiteral("%1 %2").arg(row.value(QStringLiteral("included")).toBool() ? QLatin1Char('+') : QLatin1Char('-'))
+                            .arg(row.value(QStringLiteral("folder")).toString()));
+        }
+        return rows;
+    };
+
+    // The indexer's own default: the home folder.
+    QCOMPARE(folders({}), QStringList{QStringLiteral("+ ") + home});
+    QCOMPARE(folders({QStringLiteral("add"), m_home->path() + QStringLiteral("/documents")}),
+             (QStringList{QStringLiteral("+ ") + home, QStringLiteral("+ ") + documents}));
+    QCOMPARE(folders({QStringLiteral("exclude"), documents}), (QStringList{QStringLiteral("+ ") + home, QStringLiteral("- ") + documents}));
+
+    // Saved for the indexer, in its own configuration file.
+    QFile configuration(m_home->path() + QStringLiteral("/.config/baloofilerc"));
+    QVERIFY(configuration.open(QIODevice::ReadOnly));
+    QVERIFY2(configuration.readAll().contains("exclude folders[$e]=$HOME/documents/"), "excluded folder not saved");
+    configuration.close();
+
+    // Removing the last included folder brings the home folder back.
+    QCOMPARE(folders({QStringLiteral("remove"), home}), (QStringList{QStringLiteral("- ") + documents, QStringLiteral("+ ") + home}));
+    const Run unknown = run({QStringLiteral("files"), QStringLiteral("folders"), QStringLiteral("remove"), QStringLiteral("/nowhere")});
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY(unknown.err.startsWith("nimb-startmenu: /nowhere/ is not among the indexer's folders"));
+}
+
+void NimbStartMenuToolTest::fileIndexerWithoutItsTool()
+{
+    QProcessEnvironment withoutTool;
+    withoutTool.insert(QStringLiteral("PATH"), m_home->path() + QStringLiteral("/empty"));
+    for (const QString &action : {QStringLiteral("status"), QStringLiteral("suspend")}) {
+        const Run result = run({QStringLiteral("files"), action}, withoutTool);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains("balooctl is not installed"), result.err.constData());
+        QVERIFY(result.out.isEmpty());
+    }
+}
+
 void NimbStartMenuToolTest::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -357,6 +406,10 @@ void NimbStartMenuToolTest::usageErrors_data()
     QTest::addRow("unknown command option") << QStringList{QStringLiteral("search"), QStringLiteral("--fast"), QStringLiteral("x")} << QStringLiteral("Unknown option 'fast'");
     QTest::addRow("update-state with a word") << QStringList{QStringLiteral("update-state"), QStringLiteral("now")}
                                               << QStringLiteral("update-state takes nothing or \"activate\"");
+    QTest::addRow("files without action") << QStringList{QStringLiteral("files")} << QStringLiteral("files needs an action");
+    QTest::addRow("unknown files action") << QStringList{QStringLiteral("files"), QStringLiteral("reindex")} << QStringLiteral("unknown files action \"reindex\"");
+    QTest::addRow("folders edit without a path") << QStringList{QStringLiteral("files"), QStringLiteral("folders"), QStringLiteral("add")}
+                                                 << QStringLiteral("files folders takes nothing, or add");
     QTest::addRow("watch with an argument") << QStringList{QStringLiteral("watch"), QStringLiteral("x")} << QStringLiteral("watch takes no arguments");
 }
 
@@ -377,7 +430,7 @@ void NimbStartMenuToolTest::usageErrors()
 void NimbStartMenuToolTest::helpForEveryCommand_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char *command : {"", "menu", "search", "watch", "update-state", "settings", "classic-menu", "paths", "entry"}) {
+    for (const char *command : {"", "menu", "search", "watch", "update-state", "settings", "classic-menu", "files", "paths", "entry"}) {
         QTest::addRow("%s", *command ? command : "the tool") << QString::fromLatin1(command);
     }
 }

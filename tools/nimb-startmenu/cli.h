@@ -79,6 +79,7 @@ int watch(const Cli::Invocation &invocation);
 int updateState(const Cli::Invocation &invocation);
 int settings(const Cli::Invocation &invocation);
 int classicMenu(const Cli::Invocation &invocation);
+int files(const Cli::Invocation &invocation);
 }
 
 #endif

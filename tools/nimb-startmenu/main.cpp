@@ -43,6 +43,7 @@ const std::vector<Cli::Command> &commands()
         {QStringLiteral("update-state"), QStringLiteral("the system-update state and power icon; activate an update"), Commands::updateState},
         {QStringLiteral("settings"), QStringLiteral("show or change the start menu's and the search's preferences"), Commands::settings},
         {QStringLiteral("classic-menu"), QStringLiteral("show or switch the window manager's classic menu"), Commands::classicMenu},
+        {QStringLiteral("files"), QStringLiteral("the file indexer: status, enable, disable, suspend, resume, purge, folders"), Commands::files},
         {QStringLiteral("paths"), QStringLiteral("the folders the library uses"), Commands::paths},
         {QStringLiteral("entry"), QStringLiteral("how the library reads given desktop files"), Commands::entry},
     };
