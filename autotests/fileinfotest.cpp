@@ -155,6 +155,9 @@ void FileInfoTest::hashIsThatOfThePath_data()
     QTest::addRow("with a seed") << QStringLiteral("/usr/share/applications/tool.desktop") << 4242u;
     QTest::addRow("empty path") << QString() << 17u;
     QTest::addRow("non-ASCII path") << QStringLiteral("/usr/share/applications/календарь.desktop") << 1u;
+    // The seed every new QHash and QSet takes, for which the record keeps its hash ready.
+    QTest::addRow("the process's seed") << QStringLiteral("/usr/share/applications/tool.desktop") << uint(qGlobalQHashSeed());
+    QTest::addRow("the process's seed, empty path") << QString() << uint(qGlobalQHashSeed());
 }
 
 void FileInfoTest::hashIsThatOfThePath()

@@ -4,6 +4,7 @@
 */
 
 #include "indexer.h"
+#include "filewalk_p.h"
 #include "kcmoduleitem.h"
 #include "menu.h"
 #include "nimbdesktopentry.h"
@@ -24,7 +25,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+
+#include <sys/stat.h>
 
 using Records = QSet<std::shared_ptr<FileInfo>>;
 
@@ -165,6 +169,14 @@ private Q_SLOTS:
     void origins_data();
     void origins();
     void generatedMenuStandsInForSources();
+    void folderOfIsThatOfQDir_data();
+    void folderOfIsThatOfQDir();
+    void walkVisitsWhatDirIteratorVisits_data();
+    void walkVisitsWhatDirIteratorVisits();
+    void copiedSourceStillNamesFiles_data();
+    void copiedSourceStillNamesFiles();
+    void classicSettingsOfOtherKeys_data();
+    void classicSettingsOfOtherKeys();
     void classicSettings_data();
     void classicSettings();
     void powerActions_data();
@@ -759,6 +771,207 @@ void IndexerTest::generatedMenuStandsInForSources()
     indexer.indexApplications();
     QCOMPARE(pathsOf(indexer.find(marker)), (QStringList{writerCopy, notesCopy}));
     QCOMPARE(pathsOf(indexer.find(QStringLiteral("writer"))), QStringList{writerCopy});
+}
+
+void IndexerTest::folderOfIsThatOfQDir_data()
+{
+    QTest::addColumn<QString>("path");
+
+    QTest::addRow("file in a folder") << QStringLiteral("/usr/share/applications/nimbdesktop/tool.desktop");
+    QTest::addRow("doubled slash before the name") << QStringLiteral("/usr/share/applications/nimbdesktop//tool.desktop");
+    QTest::addRow("doubled slash inside") << QStringLiteral("/usr/share//applications/nimbdesktop/tool.desktop");
+    QTest::addRow("file in a sub-folder") << QStringLiteral("/usr/share/applications/nimbdesktop/sub/tool.desktop");
+    QTest::addRow("file at the root") << QStringLiteral("/tool.desktop");
+    QTest::addRow("file below a doubled root") << QStringLiteral("//tool.desktop");
+    QTest::addRow("relative path") << QStringLiteral("nimbdesktop/tool.desktop");
+    QTest::addRow("bare name") << QStringLiteral("tool.desktop");
+}
+
+// The walks compare the folder of each file with the excluded folder without a QFileInfo.
+void IndexerTest::folderOfIsThatOfQDir()
+{
+    QFETCH(QString, path);
+
+    const QString qdirFolder = QFileInfo(path).dir().path();
+    for (const QString &folder : {QStringLiteral("/usr/share/applications/nimbdesktop"),
+                                  QStringLiteral("/usr/share//applications/nimbdesktop"),
+                                  QStringLiteral("/"),
+                                  QStringLiteral("nimbdesktop"),
+                                  qdirFolder}) {
+        QCOMPARE(StartMenuUtils::folderOf(path) == folder, qdirFolder == folder);
+    }
+}
+
+void IndexerTest::walkVisitsWhatDirIteratorVisits_data()
+{
+    QTest::addColumn<bool>("hidden");
+
+    QTest::addRow("without hidden files") << false;
+    QTest::addRow("with hidden files") << true;
+}
+
+// The index and the menu walk their folders with StartMenuUtils::walkFiles(), which must meet the
+// files that QDirIterator meets, in its order, whatever the folder holds.
+void IndexerTest::walkVisitsWhatDirIteratorVisits()
+{
+    QFETCH(bool, hidden);
+
+    const QString root = m_dir.path() + QStringLiteral("/walk");
+    QVERIFY(QDir(root).removeRecursively());
+    const auto file = [&root](const QString &name) {
+        writeFile(root + QLatin1Char('/') + name, desktopFile(QStringLiteral("Walked")));
+    };
+    const auto link = [&root](const QString &target, const QString &name) {
+        QVERIFY(QFile::link(target, root + QLatin1Char('/') + name));
+    };
+    for (const QString &name : {QStringLiteral("a.desktop"),
+                                QStringLiteral("notes.txt"),
+                                QStringLiteral(".hidden.desktop"),
+                                QStringLiteral("sub/c.desktop"),
+                                QStringLiteral("sub/deeper/d.desktop"),
+                                QStringLiteral("sub/.hidden-folder/e.desktop"),
+                                QStringLiteral("ünïcode/日本.desktop"),
+                                QStringLiteral("closed/f.desktop"),
+                                QStringLiteral("unreadable.desktop")}) {
+        file(name);
+    }
+    link(root + QStringLiteral("/sub/c.desktop"), QStringLiteral("link-to-file.desktop"));
+    link(QStringLiteral("sub"), QStringLiteral("relative-link-to-folder"));
+    link(root + QStringLiteral("/sub/deeper"), QStringLiteral("twin-one"));
+    link(root + QStringLiteral("/sub/deeper"), QStringLiteral("twin-two"));
+    link(root, QStringLiteral("sub/loop-to-root"));
+    link(root + QStringLiteral("/sub"), QStringLiteral(".hidden-link-to-folder"));
+    link(root + QStringLiteral("/missing.desktop"), QStringLiteral("broken.desktop"));
+    link(QStringLiteral("/dev/null"), QStringLiteral("link-to-device.desktop"));
+    QCOMPARE(::mkfifo(QFile::encodeName(root + QStringLiteral("/pipe.desktop")).constData(), 0600), 0);
+    link(root + QStringLiteral("/pipe.desktop"), QStringLiteral("link-to-pipe.desktop"));
+    QVERIFY(QFile::setPermissions(root + QStringLiteral("/unreadable.desktop"), QFileDevice::WriteOwner));
+    QVERIFY(QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::WriteOwner));
+
+    const QDir::Filters filters = QDir::Files | QDir::Readable | (hidden ? QDir::Hidden : QDir::Filters());
+    const QStringList starts{root, root + QLatin1Char('/'), root + QStringLiteral("/relative-link-to-folder"), root + QStringLiteral("/missing")};
+    for (const QString &start : starts) {
+        QStringList expected;
+        QDirIterator it(start, filters, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
+        while (it.hasNext()) {
+            expected.append(it.next());
+        }
+        QStringList walked;
+        StartMenuUtils::walkFiles(
+            start,
+            hidden,
+            [](const char *) {
+                return true;
+            },
+            [&walked](const QString &path) {
+                walked.append(path);
+            });
+        QCOMPARE(walked, expected);
+
+        // Refused names are simply not visited.
+        QStringList desktopFiles;
+        StartMenuUtils::walkFiles(
+            start,
+            hidden,
+            [](const char *name) {
+                return QByteArray(name).endsWith(".desktop");
+            },
+            [&desktopFiles](const QString &path) {
+                desktopFiles.append(path);
+            });
+        expected.erase(std::remove_if(expected.begin(),
+                                      expected.end(),
+                                      [](const QString &path) {
+                                          return !path.endsWith(QLatin1String(".desktop"));
+                                      }),
+                       expected.end());
+        QCOMPARE(desktopFiles, expected);
+    }
+    QVERIFY(QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+}
+
+void IndexerTest::copiedSourceStillNamesFiles_data()
+{
+    QTest::addColumn<QString>("sourceExtra"); // @LATER@ stands for the later file's path
+    QTest::addColumn<QString>("overrideText"); // the system override of the source; empty: none
+    QTest::addColumn<bool>("laterIndexed");
+
+    const QString origin = QStringLiteral("X-Nimb-OriginFile=@LATER@\n");
+    QTest::addRow("source names nothing") << QString() << QString() << true;
+    QTest::addRow("source names a later file") << origin << QString() << false;
+    QTest::addRow("override names a later file") << QString() << QStringLiteral("[Desktop Entry]\n") + origin << false;
+    QTest::addRow("key only in a comment") << QStringLiteral("# ") + origin << QString() << true;
+    QTest::addRow("key of a desktop action") << QStringLiteral("\n[Desktop Action new]\nName=New\n") + origin << QString() << true;
+}
+
+// A source that a copy in the menu tree stands in for is not indexed, but what it names as its own
+// origin is still not indexed either, when the walk meets it later.
+void IndexerTest::copiedSourceStillNamesFiles()
+{
+    QFETCH(QString, sourceExtra);
+    QFETCH(QString, overrideText);
+    QFETCH(bool, laterIndexed);
+
+    const QString later = userApplications() + QStringLiteral("/later.desktop");
+    const QString source = applications() + QStringLiteral("/tool.desktop");
+    const QString copy = StartMenuUtils::menuDir() + QStringLiteral("/office/copy.desktop");
+    writeFile(later, desktopFile(QStringLiteral("Later")));
+    writeFile(source, desktopFile(QStringLiteral("Tool"), QString(sourceExtra).replace(QStringLiteral("@LATER@"), later)));
+    if (!overrideText.isEmpty()) {
+        writeFile(overrides() + QStringLiteral("/tool.desktop"), QString(overrideText).replace(QStringLiteral("@LATER@"), later));
+    }
+    writeFile(copy, desktopFile(QStringLiteral("Tool"), QStringLiteral("X-Nimb-OriginFile=%1\n").arg(source)));
+
+    Indexer indexer;
+    indexer.indexApplications();
+    QCOMPARE(pathsOf(indexer.find(marker)), laterIndexed ? (QStringList{later, copy}) : QStringList{copy});
+}
+
+void IndexerTest::classicSettingsOfOtherKeys_data()
+{
+    QTest::addColumn<QString>("extra"); // @REBOOT@ stands for the path of the reboot action
+    QTest::addColumn<QString>("overrideText"); // the system override of the file; empty: none
+    QTest::addColumn<QStringList>("indexed");
+
+    const QString reboot = QStringLiteral("reboot.desktop");
+    const QString shutdown = QStringLiteral("shutdown.desktop");
+    const QString tool = QStringLiteral("tool.desktop");
+    QTest::addRow("no yast group") << QString() << QString() << QStringList{reboot, shutdown};
+    QTest::addRow("no yast group, names an action") << QStringLiteral("X-Nimb-OriginFile=@REBOOT@\n") << QString() << QStringList{shutdown};
+    QTest::addRow("override names an action") << QString() << QStringLiteral("[Desktop Entry]\nX-Nimb-OriginFile=@REBOOT@\n") << QStringList{shutdown};
+    QTest::addRow("override gives a yast group") << QString() << QStringLiteral("[Desktop Entry]\nX-SuSE-YaST-Group=Hardware\n")
+                                                 << QStringList{reboot, shutdown, tool};
+    QTest::addRow("yast group only in a comment") << QStringLiteral("# X-SuSE-YaST-Group=Hardware\n") << QString() << QStringList{reboot, shutdown};
+    QTest::addRow("yast group of a desktop action") << QStringLiteral("\n[Desktop Action new]\nName=New\nX-SuSE-YaST-Group=Hardware\n") << QString()
+                                                    << QStringList{reboot, shutdown};
+    QTest::addRow("translated yast group only") << QStringLiteral("X-SuSE-YaST-Group[de]=Hardware\n") << QString() << QStringList{reboot, shutdown};
+}
+
+// Files of the applications folder that are no classic settings items can still name an origin,
+// and overrides can make them one.
+void IndexerTest::classicSettingsOfOtherKeys()
+{
+    QFETCH(QString, extra);
+    QFETCH(QString, overrideText);
+    QFETCH(QStringList, indexed);
+
+    writeActions();
+    const QString reboot = actions() + QStringLiteral("/reboot.desktop");
+    writeFile(applications() + QStringLiteral("/tool.desktop"),
+              desktopFile(QStringLiteral("Tool"), QString(extra).replace(QStringLiteral("@REBOOT@"), reboot)));
+    if (!overrideText.isEmpty()) {
+        writeFile(overrides() + QStringLiteral("/tool.desktop"), QString(overrideText).replace(QStringLiteral("@REBOOT@"), reboot));
+    }
+
+    Indexer indexer;
+    indexer.indexClassicSettings();
+    QStringList names;
+    for (const QString &path : pathsOf(indexer.find(marker))) {
+        names.append(QFileInfo(path).fileName());
+    }
+    names.sort();
+    indexed.sort();
+    QCOMPARE(names, indexed);
 }
 
 void IndexerTest::classicSettings_data()

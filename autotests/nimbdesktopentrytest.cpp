@@ -125,6 +125,8 @@ private Q_SLOTS:
     void saveKeepsPermissions_data();
     void saveKeepsPermissions();
     void saveOverFileReadEarlier();
+    void manyGroups();
+    void saveNearTheSizeLimit();
     void copyOutlivesOriginal();
     void moveLeavesEmptyEntry();
     void saveFileNames_data();
@@ -645,6 +647,19 @@ void NimbDesktopEntryTest::overrideFrom_data()
                                      << unchanged + "\n[Desktop Action extra]\nName=Extra\nExec=nimbtest-base --extra\n"
                                      << "Basis";
     QTest::addRow("patch without desktop entry group ignored") << QByteArray("[Desktop Action new]\nName=Ignored\n") << unchanged << "Basis";
+    // Past a few dozen groups they are found through a hash table.
+    QByteArray manyGroups = "[Desktop Entry]\nName=Override\n";
+    QByteArray addedGroups;
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray group = "\n[Desktop Action a" + QByteArray::number(i) + "]\nName=A" + QByteArray::number(i) + "\n";
+        manyGroups += group;
+        addedGroups += group;
+    }
+    manyGroups += "[Desktop Action new]\nName=Newer\n";
+    QTest::addRow("patch of many groups") << manyGroups
+                                          << "[Desktop Entry]\nType=Application\nComment=Base comment\nExec=nimbtest-base\nIcon=base-icon\nName=Override\n"
+                                             "\n[Desktop Action new]\nExec=nimbtest-base --new\nName=Newer\n"
+            + addedGroups << "Override";
     QTest::addRow("missing patch file") << QByteArray() << unchanged << "Basis";
 }
 
@@ -832,6 +847,7 @@ void NimbDesktopEntryTest::saveFailures_data()
     QTest::addRow("path names a folder") << "folder" << true;
     QTest::addRow("path ends with a slash") << "folder/" << true;
     QTest::addRow("entry not loaded") << "saved.desktop" << false;
+    QTest::addRow("entry too large to be read back") << "saved.desktop" << true;
 }
 
 void NimbDesktopEntryTest::saveFailures()
@@ -841,7 +857,8 @@ void NimbDesktopEntryTest::saveFailures()
 
     NimbDesktopEntry entry = load(loaded ? validEntry : QByteArray("[Other]\nName=x\n"));
     QCOMPARE(entry.isLoaded(), loaded);
-    entry.setUnknowns({{"X-NimbTest", "value"}});
+    const bool tooLarge = QTest::currentDataTag() == QByteArray("entry too large to be read back");
+    entry.setUnknowns({{"X-NimbTest", tooLarge ? std::string(NimbDesktopEntry::MaxFileSize, 'v') : std::string("value")}});
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
     const auto listing = [this] {
         QStringList all;
@@ -906,6 +923,52 @@ void NimbDesktopEntryTest::saveOverFileReadEarlier()
     QCOMPARE(fromStd(reloaded.comment()), QStringLiteral("After"));
     QCOMPARE(fromStd(reloaded.getUnknownValue("X-Nimb-OriginFile")), QStringLiteral("/usr/share/applications/nimbtest.desktop"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"menu-item.desktop"});
+}
+
+// A group named again after dozens of others is still the same group.
+void NimbDesktopEntryTest::manyGroups()
+{
+    QByteArray text = validEntry;
+    QByteArray expected = validEntry;
+    for (int i = 0; i < 40; ++i) {
+        text += "[Group " + QByteArray::number(i) + "]\nA=" + QByteArray::number(i) + "\n";
+        expected += "\n[Group " + QByteArray::number(i) + "]\nA=" + QByteArray::number(i) + (i == 5 ? "\nB=5\n" : "\n");
+    }
+    text += "[Group 5]\nB=5\n[Desktop Entry]\nComment=Late\n";
+    expected.replace("Exec=nimbtest-entry\n", "Exec=nimbtest-entry\nComment=Late\n");
+
+    const NimbDesktopEntry entry = load(text);
+    QVERIFY(entry.isLoaded());
+    QCOMPARE(fromStd(entry.comment()), QStringLiteral("Late"));
+    const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
+    QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{false}));
+    QCOMPARE(readAll(saved), expected);
+}
+
+// A file that the reader takes is written so that the reader takes it again, though the blank lines
+// between groups would make it too large.
+void NimbDesktopEntryTest::saveNearTheSizeLimit()
+{
+    QByteArray text = validEntry;
+    int groups = 0;
+    while (text.size() + 200 < int(NimbDesktopEntry::MaxFileSize)) {
+        text += "[G" + QByteArray::number(groups++, 36) + "]\n";
+    }
+    NimbDesktopEntry entry = load(text);
+    QVERIFY(entry.isLoaded());
+    entry.setUnknowns({{"X-Nimb-OriginFile", "/usr/share/applications/nimbtest-entry.desktop"}});
+
+    const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
+    QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{false}));
+    const QByteArray written = readAll(saved);
+    QVERIFY(written.size() <= int(NimbDesktopEntry::MaxFileSize));
+    QVERIFY(written.startsWith("[Desktop Entry]\n"));
+    QCOMPARE(written.count("\n["), groups);
+    QVERIFY(!written.contains("\n\n"));
+    const NimbDesktopEntry reread(stdPath(saved));
+    QVERIFY(reread.isLoaded());
+    QCOMPARE(fromStd(reread.getUnknownValue("X-Nimb-OriginFile")), QStringLiteral("/usr/share/applications/nimbtest-entry.desktop"));
+    QCOMPARE(fromStd(reread.name()), QStringLiteral("NimbTest Entry"));
 }
 
 void NimbDesktopEntryTest::copyOutlivesOriginal()

@@ -155,6 +155,19 @@ void ServiceFinderTest::ranking_data()
         << QStringList{line(QStringLiteral("T"), possible, 0.89995),
                        line(QStringLiteral("Terminal"), possible, 0.8999),
                        line(QStringLiteral("Vault"), possible, 0.89985)};
+    // One letter is looked for by Unicode case folding, one UTF-16 unit at a time, as Qt does. The
+    // keywords make the items hits; whether the name holds the letter decides the rest.
+    QTest::addRow("one letter: the long s folds to s")
+        << QVector<Fixture>{{QStringLiteral("\u017Ftar"), QStringLiteral("x"), QString(), QString(), {QStringLiteral("sky")}},
+                            {QStringLiteral("Sun"), QStringLiteral("x"), QString(), QString(), {QStringLiteral("sky")}}}
+        << QStringLiteral("s") << QStringList{line(QStringLiteral("Sun"), possible, 0.89995), line(QStringLiteral("\u017Ftar"), possible, 0.8999)};
+    QTest::addRow("one letter: the Kelvin sign folds to k")
+        << QVector<Fixture>{{QStringLiteral("\u212Aelvin"), QStringLiteral("x"), QString(), QString(), {QStringLiteral("kelvin")}}} << QStringLiteral("k")
+        << QStringList{line(QStringLiteral("\u212Aelvin"), possible, 0.89995)};
+    // Not a name candidate, the item is left to the categories.
+    QTest::addRow("one letter: the dotted capital I does not fold to i")
+        << QVector<Fixture>{{QStringLiteral("\u0130stanbul"), QStringLiteral("x"), QString(), QString(), {QStringLiteral("ist")}, {QStringLiteral("Utility")}}}
+        << QStringLiteral("i") << QStringList{line(QStringLiteral("\u0130stanbul"), possible, 0.59995)};
     QTest::addRow("rules in order: generic name before command")
         << QVector<Fixture>{{QStringLiteral("Alpha"), QStringLiteral("gallery-tool"), QStringLiteral("Gallery Viewer")},
                             {QStringLiteral("Beta"), QStringLiteral("gallery"), QString(), QStringLiteral("no match here")},

@@ -4,6 +4,7 @@
 */
 
 #include "menu.h"
+#include "filewalk_p.h"
 #include "logging.h"
 #include "nimbdesktopentry.h"
 #include "settingsmap.h"
@@ -11,11 +12,14 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -31,8 +35,9 @@ const QString excludedApplicationFolder = QStringLiteral("/usr/share/application
 const QString firstOverrideDir = QStringLiteral("/usr/share/nimb/desktop-entries-override");
 const QString secondOverrideDir = QStringLiteral("/usr/share/nimb-start-menu/overrides");
 const QString fallbackCategory = QStringLiteral("other");
-const QString declarationSuffix = QStringLiteral("directory");
-const QString applicationSuffix = QStringLiteral("desktop");
+// QFileInfo::suffix() is "directory" or "desktop" exactly when the path ends so.
+const QString declarationEnding = QStringLiteral(".directory");
+const QString applicationEnding = QStringLiteral(".desktop");
 constexpr const char *categoriesKey = "X-Categories";
 constexpr const char *originKey = "X-Nimb-OriginFile";
 constexpr const char *yastGroupKey = "X-SuSE-YaST-Group";
@@ -42,15 +47,32 @@ bool isAccepted(const NimbDesktopEntry &entry)
     return entry.isLoaded() && entry.isValid() && entry.isSuitable(nullptr) && entry.isDisplayable(nullptr) && entry.isForNimb(nullptr);
 }
 
-template<typename Visit>
-void forEachFile(const QString &root, QDir::Filters filters, Visit visit)
+// Whether a file name ends with one of the suffixes a pass reads; the passes skip other files, whose
+// readability the walk then need not check.
+template<std::size_t Count>
+auto endingIn(const char *const (&endings)[Count])
 {
-    // QDirIterator keeps track of the folders it entered through links, so a link loop ends there.
-    QDirIterator it(root, filters, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
-    while (it.hasNext()) {
-        it.next();
-        visit(it.fileInfo());
-    }
+    return [&endings](const char *name) {
+        const std::string_view view(name);
+        return std::any_of(std::begin(endings), std::end(endings), [&view](std::string_view ending) {
+            return view.size() >= ending.size() && view.compare(view.size() - ending.size(), ending.size(), ending) == 0;
+        });
+    };
+}
+
+constexpr const char *declarationFiles[] = {".directory"};
+constexpr const char *applicationFiles[] = {".desktop"};
+constexpr const char *treeFiles[] = {".directory", ".desktop"};
+
+// The files below root as QDirIterator(root, QDir::Files | QDir::Readable [| QDir::Hidden],
+// QDirIterator::Subdirectories | QDirIterator::FollowSymlinks) meets them; a folder reached again
+// through a link is not entered again, so a link loop ends there.
+template<std::size_t Count, typename Visit>
+void forEachFile(const QString &root, bool hidden, const char *const (&endings)[Count], Visit visit)
+{
+    StartMenuUtils::walkFiles(root, hidden, endingIn(endings), [&visit](const QString &path) {
+        visit(QFileInfo(path));
+    });
 }
 
 NimbDesktopEntry readEntry(const QFileInfo &file)
@@ -127,9 +149,9 @@ struct TreeState {
 // Pass 1: what the tree's folders collect, and which applications it holds already.
 void readTree(const QString &menuDir, TreeState &tree)
 {
-    forEachFile(menuDir, QDir::Files | QDir::Readable | QDir::Hidden, [&tree](const QFileInfo &file) {
-        const QString suffix = file.suffix();
-        if (suffix == declarationSuffix) {
+    forEachFile(menuDir, true, treeFiles, [&tree](const QFileInfo &file) {
+        const QString path = file.filePath();
+        if (path.endsWith(declarationEnding)) {
             const NimbDesktopEntry declaration = readEntry(file);
             if (isAccepted(declaration)) {
                 const QString id = file.dir().dirName();
@@ -138,7 +160,7 @@ void readTree(const QString &menuDir, TreeState &tree)
                     tree.categoryIds.insert(category, id);
                 }
             }
-        } else if (suffix == applicationSuffix) {
+        } else if (path.endsWith(applicationEnding)) {
             const NimbDesktopEntry item = readEntry(file);
             if (isAccepted(item)) {
                 tree.recordedOrigins.insert(QString::fromStdString(item.getUnknownValue(originKey)));
@@ -152,8 +174,8 @@ void readTree(const QString &menuDir, TreeState &tree)
 void copyAdministratorCategories(const QString &menuDir, TreeState &tree)
 {
     for (const QString &root : StartMenuUtils::userCategoriesSearchPaths()) {
-        forEachFile(root, QDir::Files | QDir::Readable | QDir::Hidden, [&](const QFileInfo &file) {
-            if (file.suffix() != declarationSuffix) {
+        forEachFile(root, true, declarationFiles, [&](const QFileInfo &file) {
+            if (!file.filePath().endsWith(declarationEnding)) {
                 return;
             }
             const NimbDesktopEntry declaration = readEntry(file);
@@ -173,9 +195,10 @@ void copyAdministratorCategories(const QString &menuDir, TreeState &tree)
     }
 }
 
-bool isSettingsCommand(const QString &command)
+// The command is valid UTF-8, in which these ASCII words mean the same as in its decoded text.
+bool isSettingsCommand(const std::string &command)
 {
-    return command.contains(QLatin1String("kcmshell")) || command.startsWith(QLatin1String("systemsettings"));
+    return command.find("kcmshell") != std::string::npos || command.rfind("systemsettings", 0) == 0;
 }
 
 // Pass 3: every accepted application the tree does not record yet goes into its category folder.
@@ -183,7 +206,8 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
 {
     const QMap<QString, SettingsMapRecord> settingsApplications = SettingsMap::loadSettingsMap();
     const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
-    const QString overrideDirs[] = {StartMenuUtils::systemPath(firstOverrideDir), StartMenuUtils::systemPath(secondOverrideDir)};
+    const StartMenuUtils::OverrideNames overrides[] = {StartMenuUtils::OverrideNames(StartMenuUtils::systemPath(firstOverrideDir)),
+                                                       StartMenuUtils::OverrideNames(StartMenuUtils::systemPath(secondOverrideDir))};
 
     // A folder's change time as it was before this run wrote into it: an item written now must not
     // hide the other new applications of the same folder, whose files are older than that write.
@@ -197,19 +221,27 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
     };
 
     for (const QString &searchPath : StartMenuUtils::appSearchPaths()) {
-        forEachFile(searchPath, QDir::Files | QDir::Readable, [&](const QFileInfo &file) {
-            if (file.dir().path() == excludedFolder || file.suffix() != applicationSuffix) {
+        forEachFile(searchPath, false, applicationFiles, [&](const QFileInfo &file) {
+            const QString origin = file.filePath();
+            if (!origin.endsWith(applicationEnding) || StartMenuUtils::folderOf(origin) == excludedFolder) {
+                return;
+            }
+            // An application the tree records is never written again, whatever its file holds:
+            // reading it would change nothing.
+            if (tree.recordedOrigins.contains(origin)) {
                 return;
             }
             NimbDesktopEntry entry = readEntry(file);
             if (!isAccepted(entry)) {
                 return;
             }
-            for (const QString &overrideDir : overrideDirs) {
-                StartMenuUtils::overrideDesktopEntry(entry, file.fileName(), overrideDir);
+            const QString fileName = file.fileName();
+            for (const StartMenuUtils::OverrideNames &override : overrides) {
+                if (override.mayHave(fileName)) {
+                    StartMenuUtils::overrideDesktopEntry(entry, fileName, override.folder());
+                }
             }
-            if (isSettingsCommand(QString::fromStdString(entry.exec())) || settingsApplications.contains(file.completeBaseName())
-                || !entry.getUnknownValue(yastGroupKey).empty()) {
+            if (isSettingsCommand(entry.exec()) || settingsApplications.contains(file.completeBaseName()) || !entry.getUnknownValue(yastGroupKey).empty()) {
                 return;
             }
 
@@ -222,10 +254,6 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
                 }
             }
 
-            const QString origin = file.filePath();
-            if (tree.recordedOrigins.contains(origin)) {
-                return;
-            }
             // An invalid time (no such folder) counts as earlier than any.
             if (!force && !(folderChangeTime(id) < file.metadataChangeTime())) {
                 return;
@@ -233,7 +261,7 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
             qCDebug(LOG_GENERAL) << "origin is newer than category" << origin;
             const QByteArray originUtf8 = origin.toUtf8();
             entry.setUnknowns({{originKey, std::string(originUtf8.constData(), size_t(originUtf8.size()))}});
-            const QString item = menuDir + QLatin1Char('/') + id + QLatin1Char('/') + file.fileName();
+            const QString item = menuDir + QLatin1Char('/') + id + QLatin1Char('/') + fileName;
             entry.saveAs(item.toStdString(), SaveEmptyFields{false});
         });
     }

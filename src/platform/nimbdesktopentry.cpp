@@ -11,9 +11,15 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <fcntl.h>
-#ifdef __SSE2__
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #include <sys/stat.h>
@@ -86,11 +92,11 @@ LocaleState &localeState()
     return state;
 }
 
-int localeRank(std::string_view locale)
+int localeRank(const std::vector<std::string> &candidates, std::string_view locale)
 {
-    const auto &candidates = localeState().candidates;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (candidates[i] == locale) {
+        // Most translations are of other languages: their first letter already tells.
+        if (candidates[i].front() == locale.front() && candidates[i] == locale) {
             return int(i);
         }
     }
@@ -101,19 +107,6 @@ bool isBlank(char c)
 {
     // What KConfig trims around keys and values too.
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
 }
 
 // Desktop files are text: a NUL byte or a byte sequence that is not UTF-8 means the file is not one.
@@ -175,7 +168,7 @@ constexpr std::array<std::uint64_t, 256> rows()
 }
 }
 
-bool isCleanUtf8(std::string_view text)
+bool isCleanUtf8Scalar(std::string_view text)
 {
     static constexpr auto rows = Utf8Automaton::rows();
     constexpr std::uint64_t accept = Utf8Automaton::Accept * Utf8Automaton::stateBits;
@@ -217,6 +210,294 @@ bool isCleanUtf8(std::string_view text)
         }
     }
     return state == accept;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Translated text makes the automaton walk most of a file byte by byte. With SSSE3, sixteen bytes are
+// checked at once by table lookups on the high and low halves of each byte and of the byte before
+// it (the lookup algorithm of Keiser and Lemire, "Validating UTF-8 in less than one instruction per
+// byte", 2021); it accepts and rejects exactly what the automaton does.
+namespace Utf8Lookup
+{
+constexpr std::uint8_t tooShort = 1 << 0; // a lead byte or ASCII followed by a lead byte or ASCII
+constexpr std::uint8_t tooLong = 1 << 1; // ASCII followed by a continuation byte
+constexpr std::uint8_t overlong3 = 1 << 2; // E0 followed by 80..9F
+constexpr std::uint8_t tooLarge = 1 << 3; // F4 followed by 90..BF, or F5..FF followed by 90..BF
+constexpr std::uint8_t surrogate = 1 << 4; // ED followed by A0..BF
+constexpr std::uint8_t overlong2 = 1 << 5; // C0 or C1 followed by a continuation byte
+constexpr std::uint8_t tooLarge1000 = 1 << 6; // F5..FF followed by 80..8F
+constexpr std::uint8_t overlong4 = 1 << 6; // F0 followed by 80..8F
+constexpr std::uint8_t twoContinuations = 1 << 7; // a continuation byte followed by another
+constexpr std::uint8_t carry = tooShort | tooLong | twoContinuations; // errors decided by the high halves alone
+
+template<typename... Bytes>
+__attribute__((target("ssse3"))) __m128i table(Bytes... values)
+{
+    static_assert(sizeof...(values) == 16);
+    return _mm_setr_epi8(char(std::uint8_t(values))...);
+}
+
+struct Checker {
+    __m128i error;
+    __m128i previous;
+    __m128i previousIncomplete;
+
+    __attribute__((target("ssse3"))) void check(__m128i input)
+    {
+        constexpr std::uint8_t large = carry | tooLarge | tooLarge1000;
+        constexpr std::uint8_t continuation = tooLong | overlong2 | twoContinuations;
+        // By the high half of the byte before, by its low half, and by the high half of the byte itself.
+        const __m128i firstHigh = table(tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        twoContinuations,
+                                        twoContinuations,
+                                        twoContinuations,
+                                        twoContinuations,
+                                        tooShort | overlong2,
+                                        tooShort,
+                                        tooShort | overlong3 | surrogate,
+                                        tooShort | tooLarge | tooLarge1000 | overlong4);
+        const __m128i firstLow = table(carry | overlong3 | overlong2 | overlong4,
+                                       carry | overlong2,
+                                       carry,
+                                       carry,
+                                       carry | tooLarge,
+                                       large,
+                                       large,
+                                       large,
+                                       large,
+                                       large,
+                                       large,
+                                       large,
+                                       large,
+                                       large | surrogate,
+                                       large,
+                                       large);
+        const __m128i secondHigh = table(tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         continuation | overlong3 | tooLarge1000 | overlong4,
+                                         continuation | overlong3 | tooLarge,
+                                         continuation | surrogate | tooLarge,
+                                         continuation | surrogate | tooLarge,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort);
+        // A block ending in these is cut short unless the next block goes on with the sequence.
+        const __m128i incompleteAbove = table(0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0 - 1, 0xE0 - 1, 0xC0 - 1);
+        const __m128i lowNibble = _mm_set1_epi8(0x0F);
+        const __m128i zero = _mm_setzero_si128();
+
+        error = _mm_or_si128(error, _mm_cmpeq_epi8(input, zero));
+        if (_mm_movemask_epi8(input) == 0) {
+            error = _mm_or_si128(error, previousIncomplete);
+            previousIncomplete = zero;
+        } else {
+            const __m128i previous1 = _mm_alignr_epi8(input, previous, 15);
+            const __m128i special = _mm_and_si128(_mm_and_si128(_mm_shuffle_epi8(firstHigh, _mm_and_si128(_mm_srli_epi16(previous1, 4), lowNibble)),
+                                                                _mm_shuffle_epi8(firstLow, _mm_and_si128(previous1, lowNibble))),
+                                                  _mm_shuffle_epi8(secondHigh, _mm_and_si128(_mm_srli_epi16(input, 4), lowNibble)));
+            // Third and fourth bytes of a sequence must be continuation bytes, and only they may follow one.
+            const __m128i third = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 14), _mm_set1_epi8(char(0xE0 - 0x80)));
+            const __m128i fourth = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 13), _mm_set1_epi8(char(0xF0 - 0x80)));
+            const __m128i mustContinue = _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(char(0x80)));
+            error = _mm_or_si128(error, _mm_xor_si128(mustContinue, special));
+            previousIncomplete = _mm_subs_epu8(input, incompleteAbove);
+        }
+        previous = input;
+    }
+};
+
+__attribute__((target("ssse3"))) bool isCleanUtf8Ssse3(std::string_view text)
+{
+    Checker checker{_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
+    const char *p = text.data();
+    const std::size_t size = text.size();
+    std::size_t done = 0;
+    for (; done + 16 <= size; done += 16) {
+        checker.check(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + done)));
+    }
+    if (done < size) {
+        // Blanks after the end: a sequence cut by the end of the text is then cut by ASCII.
+        alignas(16) char tail[16];
+        std::memset(tail, ' ', sizeof tail);
+        std::memcpy(tail, p + done, size - done);
+        checker.check(_mm_load_si128(reinterpret_cast<const __m128i *>(tail)));
+    }
+    const __m128i error = _mm_or_si128(checker.error, checker.previousIncomplete);
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) == 0xFFFF;
+}
+
+// The same, thirty-two bytes at a time; the tables are repeated in both halves, since AVX2 looks up
+// within each half of a register.
+template<typename... Bytes>
+__attribute__((target("avx2"))) __m256i table2(Bytes... values)
+{
+    static_assert(sizeof...(values) == 16);
+    return _mm256_setr_epi8(char(std::uint8_t(values))..., char(std::uint8_t(values))...);
+}
+
+struct WideChecker {
+    __m256i error;
+    __m256i previous;
+    __m256i previousIncomplete;
+
+    __attribute__((target("avx2"))) void check(__m256i input)
+    {
+        constexpr std::uint8_t large = carry | tooLarge | tooLarge1000;
+        constexpr std::uint8_t continuation = tooLong | overlong2 | twoContinuations;
+        const __m256i firstHigh = table2(tooLong,
+                                         tooLong,
+                                         tooLong,
+                                         tooLong,
+                                         tooLong,
+                                         tooLong,
+                                         tooLong,
+                                         tooLong,
+                                         twoContinuations,
+                                         twoContinuations,
+                                         twoContinuations,
+                                         twoContinuations,
+                                         tooShort | overlong2,
+                                         tooShort,
+                                         tooShort | overlong3 | surrogate,
+                                         tooShort | tooLarge | tooLarge1000 | overlong4);
+        const __m256i firstLow = table2(carry | overlong3 | overlong2 | overlong4,
+                                        carry | overlong2,
+                                        carry,
+                                        carry,
+                                        carry | tooLarge,
+                                        large,
+                                        large,
+                                        large,
+                                        large,
+                                        large,
+                                        large,
+                                        large,
+                                        large,
+                                        large | surrogate,
+                                        large,
+                                        large);
+        const __m256i secondHigh = table2(tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          continuation | overlong3 | tooLarge1000 | overlong4,
+                                          continuation | overlong3 | tooLarge,
+                                          continuation | surrogate | tooLarge,
+                                          continuation | surrogate | tooLarge,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort,
+                                          tooShort);
+        const __m256i incompleteAbove = _mm256_setr_epi8(-1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         -1,
+                                                         char(0xF0 - 1),
+                                                         char(0xE0 - 1),
+                                                         char(0xC0 - 1));
+        const __m256i lowNibble = _mm256_set1_epi8(0x0F);
+        const __m256i zero = _mm256_setzero_si256();
+
+        error = _mm256_or_si256(error, _mm256_cmpeq_epi8(input, zero));
+        if (_mm256_movemask_epi8(input) == 0) {
+            error = _mm256_or_si256(error, previousIncomplete);
+            previousIncomplete = zero;
+        } else {
+            // The bytes before each byte, across the two halves: the last half of the previous block
+            // comes before the first half of this one.
+            const __m256i before = _mm256_permute2x128_si256(previous, input, 0x21);
+            const __m256i previous1 = _mm256_alignr_epi8(input, before, 15);
+            const __m256i special =
+                _mm256_and_si256(_mm256_and_si256(_mm256_shuffle_epi8(firstHigh, _mm256_and_si256(_mm256_srli_epi16(previous1, 4), lowNibble)),
+                                                  _mm256_shuffle_epi8(firstLow, _mm256_and_si256(previous1, lowNibble))),
+                                 _mm256_shuffle_epi8(secondHigh, _mm256_and_si256(_mm256_srli_epi16(input, 4), lowNibble)));
+            const __m256i third = _mm256_subs_epu8(_mm256_alignr_epi8(input, before, 14), _mm256_set1_epi8(char(0xE0 - 0x80)));
+            const __m256i fourth = _mm256_subs_epu8(_mm256_alignr_epi8(input, before, 13), _mm256_set1_epi8(char(0xF0 - 0x80)));
+            const __m256i mustContinue = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(char(0x80)));
+            error = _mm256_or_si256(error, _mm256_xor_si256(mustContinue, special));
+            previousIncomplete = _mm256_subs_epu8(input, incompleteAbove);
+        }
+        previous = input;
+    }
+};
+
+__attribute__((target("avx2"))) bool isCleanUtf8Avx2(std::string_view text)
+{
+    WideChecker checker{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    const char *p = text.data();
+    const std::size_t size = text.size();
+    std::size_t done = 0;
+    for (; done + 32 <= size; done += 32) {
+        checker.check(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + done)));
+    }
+    if (done < size) {
+        alignas(32) char tail[32];
+        std::memset(tail, ' ', sizeof tail);
+        std::memcpy(tail, p + done, size - done);
+        checker.check(_mm256_load_si256(reinterpret_cast<const __m256i *>(tail)));
+    }
+    const __m256i error = _mm256_or_si256(checker.error, checker.previousIncomplete);
+    return _mm256_testz_si256(error, error);
+}
+}
+#endif
+
+bool isCleanUtf8(std::string_view text)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (avx2) {
+        return Utf8Lookup::isCleanUtf8Avx2(text);
+    }
+    if (ssse3) {
+        return Utf8Lookup::isCleanUtf8Ssse3(text);
+    }
+#endif
+    return isCleanUtf8Scalar(text);
 }
 
 // Reads the whole file into a new buffer; the buffer is not zeroed first, that alone would cost
@@ -517,64 +798,116 @@ NimbDesktopEntry::NimbDesktopEntry(const std::string &path)
         m_buffers.clear();
         m_groups.clear();
         m_lines.clear();
+        reindex();
     }
-    reindex();
 }
 
+// Files have a handful of groups, found by a look along the list. Past a few dozen a hash table
+// takes over: a file of a hundred thousand groups would otherwise take seconds to read.
+struct NimbDesktopEntry::GroupLookup {
+    static constexpr std::size_t listed = 32;
+    std::unordered_map<std::string_view, std::uint32_t> indices;
+};
+
+// One pass over the text: each line is cut where it stands, without copying, and the lines of the
+// keys the library asks for are noted as they come (addGroupLine()), so that no second pass is needed.
 void NimbDesktopEntry::parse(std::string_view text)
 {
     if (text.substr(0, Utf8ByteOrderMark.size()) == Utf8ByteOrderMark) {
         text.remove_prefix(Utf8ByteOrderMark.size());
     }
     m_lines.reserve(text.size() / 32 + 8);
+    m_plain.fill(NoLine);
+    m_translated.fill(NoLine);
+    m_translatedRank.fill(INT8_MAX);
+    const std::vector<std::string> &locales = localeState().candidates;
+    GroupLookup groups;
 
     constexpr auto noGroup = std::uint32_t(-1);
     std::uint32_t group = noGroup;
     const char *position = text.data();
     const char *const end = position + text.size();
     while (position < end) {
-        const auto newline = static_cast<const char *>(std::memchr(position, '\n', std::size_t(end - position)));
-        const char *lineEnd = newline ? newline : end;
-        const std::string_view line = trimmed(std::string_view(position, std::size_t(lineEnd - position)));
-        position = newline ? newline + 1 : end;
-
-        if (line.empty() || line.front() == '#') {
+        while (position < end && isBlank(*position)) {
+            ++position;
+        }
+        if (position == end) {
+            break;
+        }
+        const char first = *position;
+        if (first == '\n') {
+            ++position;
             continue;
         }
-        if (line.front() == '[') {
+        const auto newline = static_cast<const char *>(std::memchr(position, '\n', std::size_t(end - position)));
+        const char *const lineEnd = newline ? newline : end;
+        const char *const begin = position;
+        position = newline ? newline + 1 : end;
+        if (first == '#') {
+            continue;
+        }
+        const char *last = lineEnd;
+        while (isBlank(last[-1])) { // stops at the first character, which is not blank
+            --last;
+        }
+        if (first == '[') {
             // A broken group header leaves the keys below it without a group.
-            group = line.back() == ']' ? groupIndex(line.substr(1, line.size() - 2)) : noGroup;
+            group = last[-1] == ']' && last - begin >= 2 ? groupIndex(std::string_view(begin + 1, std::size_t(last - begin - 2)), groups) : noGroup;
             continue;
         }
         if (group == noGroup) {
             continue;
         }
-        const auto equals = line.find('=');
-        if (equals == std::string_view::npos) {
+        const auto equals = static_cast<const char *>(std::memchr(begin, '=', std::size_t(last - begin)));
+        if (!equals) {
             continue;
         }
-        const std::string_view key = trimmed(line.substr(0, equals));
-        if (!key.empty()) {
-            addGroupLine(key, trimmed(line.substr(equals + 1)), group);
+        const char *keyEnd = equals;
+        while (keyEnd > begin && isBlank(keyEnd[-1])) {
+            --keyEnd;
         }
+        if (keyEnd == begin) {
+            continue;
+        }
+        const char *value = equals + 1;
+        while (value < last && isBlank(*value)) {
+            ++value;
+        }
+        addGroupLine(std::string_view(begin, std::size_t(keyEnd - begin)), std::string_view(value, std::size_t(last - value)), group, locales);
     }
 }
 
-std::uint32_t NimbDesktopEntry::groupIndex(std::string_view name)
+std::uint32_t NimbDesktopEntry::groupIndex(std::string_view name, GroupLookup &lookup)
 {
     // A group named twice is one group, as in KConfig.
-    const auto found = std::find(m_groups.cbegin(), m_groups.cend(), name);
-    if (found != m_groups.cend()) {
-        return std::uint32_t(found - m_groups.cbegin());
+    if (m_groups.size() <= GroupLookup::listed) {
+        const auto found = std::find(m_groups.cbegin(), m_groups.cend(), name);
+        if (found != m_groups.cend()) {
+            return std::uint32_t(found - m_groups.cbegin());
+        }
+    } else {
+        if (lookup.indices.empty()) {
+            for (std::uint32_t group = 0; group < m_groups.size(); ++group) {
+                lookup.indices.emplace(m_groups[group], group);
+            }
+        }
+        const auto found = lookup.indices.find(name);
+        if (found != lookup.indices.cend()) {
+            return found->second;
+        }
     }
+    const auto group = std::uint32_t(m_groups.size());
     m_groups.push_back(name);
-    if (name == DesktopEntryGroup) {
-        m_mainGroup = std::int32_t(m_groups.size() - 1);
+    if (!lookup.indices.empty()) {
+        lookup.indices.emplace(name, group);
     }
-    return std::uint32_t(m_groups.size() - 1);
+    if (name == DesktopEntryGroup) {
+        m_mainGroup = std::int32_t(group);
+    }
+    return group;
 }
 
-void NimbDesktopEntry::addGroupLine(std::string_view key, std::string_view value, std::uint32_t group)
+void NimbDesktopEntry::addGroupLine(std::string_view key, std::string_view value, std::uint32_t group, const std::vector<std::string> &locales)
 {
     std::uint32_t baseLength = std::uint32_t(key.size());
     if (key.back() == ']') {
@@ -585,6 +918,9 @@ void NimbDesktopEntry::addGroupLine(std::string_view key, std::string_view value
         }
     }
     m_lines.push_back(Line{key, value, group, baseLength});
+    if (group == std::uint32_t(m_mainGroup)) {
+        noteKnownKey(m_lines.size() - 1, locales);
+    }
 }
 
 void NimbDesktopEntry::reindex()
@@ -595,47 +931,60 @@ void NimbDesktopEntry::reindex()
     if (m_mainGroup == NoLine) {
         return;
     }
+    const std::vector<std::string> &locales = localeState().candidates;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_lines[i].group == std::uint32_t(m_mainGroup)) {
+            noteKnownKey(i, locales);
+        }
+    }
+}
 
+void NimbDesktopEntry::noteKnownKey(std::size_t index, const std::vector<std::string> &locales)
+{
     const auto knownKey = [](std::string_view key) -> KnownKey {
+        // The length is known in each case, so each comparison is a fixed-size one the compiler inlines.
+        const auto is = [&key](const auto &name) {
+            return std::memcmp(key.data(), name, sizeof name - 1) == 0;
+        };
         switch (key.size()) {
         case 4:
-            return key == "Name"sv ? Name : key == "Exec"sv ? Exec : key == "Type"sv ? Type : key == "Icon"sv ? Icon : UnknownKey;
+            return is("Name") ? Name : is("Exec") ? Exec : is("Type") ? Type : is("Icon") ? Icon : UnknownKey;
         case 6:
-            return key == "Hidden"sv ? Hidden : UnknownKey;
+            return is("Hidden") ? Hidden : UnknownKey;
         case 7:
-            return key == "Comment"sv ? Comment : key == "TryExec"sv ? TryExec : UnknownKey;
+            return is("Comment") ? Comment : is("TryExec") ? TryExec : UnknownKey;
         case 8:
-            return key == "Keywords"sv ? Keywords : UnknownKey;
+            return is("Keywords") ? Keywords : UnknownKey;
         case 9:
-            return key == "NoDisplay"sv ? NoDisplay : key == "NotShowIn"sv ? NotShowIn : UnknownKey;
+            return is("NoDisplay") ? NoDisplay : is("NotShowIn") ? NotShowIn : UnknownKey;
         case 10:
-            return key == "Categories"sv ? Categories : key == "OnlyShowIn"sv ? OnlyShowIn : UnknownKey;
+            return is("Categories") ? Categories : is("OnlyShowIn") ? OnlyShowIn : UnknownKey;
         case 11:
-            return key == "GenericName"sv ? GenericName : UnknownKey;
+            return is("GenericName") ? GenericName : UnknownKey;
         default:
             return UnknownKey;
         }
     };
 
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const Line &line = m_lines[i];
-        if (line.group != std::uint32_t(m_mainGroup)) {
-            continue;
-        }
-        const KnownKey key = knownKey(line.baseKey());
-        if (key == UnknownKey) {
-            continue;
-        }
-        // Later lines win over earlier ones with the same key, as in KConfig.
-        if (!line.isTranslation()) {
-            m_plain[key] = std::int32_t(i);
-            continue;
-        }
-        const int rank = localeRank(line.key.substr(line.baseLength + 1, line.key.size() - line.baseLength - 2));
-        if (rank >= 0 && rank <= m_translatedRank[key]) {
-            m_translated[key] = std::int32_t(i);
-            m_translatedRank[key] = std::int8_t(rank);
-        }
+    const Line &line = m_lines[index];
+    // Most lines are translations into other languages than the session's: their locale tells first.
+    const bool translation = line.isTranslation();
+    const int rank = translation ? localeRank(locales, line.key.substr(line.baseLength + 1, line.key.size() - line.baseLength - 2)) : 0;
+    if (rank < 0) {
+        return;
+    }
+    const KnownKey key = knownKey(line.baseKey());
+    if (key == UnknownKey) {
+        return;
+    }
+    // Later lines win over earlier ones with the same key, as in KConfig.
+    if (!translation) {
+        m_plain[key] = std::int32_t(index);
+        return;
+    }
+    if (rank <= m_translatedRank[key]) {
+        m_translated[key] = std::int32_t(index);
+        m_translatedRank[key] = std::int8_t(rank);
     }
 }
 
@@ -857,22 +1206,49 @@ void NimbDesktopEntry::overrideFrom(const NimbDesktopEntry &other)
     if (!isLoaded() || &other == this) {
         return;
     }
-    for (std::uint32_t otherGroup = 0; otherGroup < other.m_groups.size(); ++otherGroup) {
-        const std::uint32_t group = groupIndex(other.m_groups[otherGroup]);
-        const auto inOtherGroup = [otherGroup](const Line &line) {
-            return line.group == otherGroup;
-        };
-        const auto isReplaced = [&](const Line &line) {
-            return line.group == group && std::any_of(other.m_lines.cbegin(), other.m_lines.cend(), [&](const Line &replacement) {
-                       return inOtherGroup(replacement) && (replacement.key == line.key || (!replacement.isTranslation() && replacement.key == line.baseKey()));
-                   });
-        };
-        m_lines.erase(std::remove_if(m_lines.begin(), m_lines.end(), isReplaced), m_lines.end());
-        for (const Line &replacement : other.m_lines) {
-            if (inOtherGroup(replacement)) {
-                m_lines.push_back(Line{replacement.key, replacement.value, group, replacement.baseLength});
-            }
+    // Each group of other, in its order, becomes or joins a group of this entry.
+    GroupLookup lookup;
+    std::vector<std::uint32_t> groups;
+    groups.reserve(other.m_groups.size());
+    for (const std::string_view name : other.m_groups) {
+        groups.push_back(groupIndex(name, lookup));
+    }
+
+    // The keys other sets, and the keys it sets untranslated, which replace their translations as
+    // well. Looked up in hash tables: an override of many keys must not take quadratic time.
+    using GroupKey = std::pair<std::uint32_t, std::string_view>;
+    struct GroupKeyHash {
+        std::size_t operator()(const GroupKey &key) const
+        {
+            return std::hash<std::string_view>()(key.second) ^ (std::size_t(key.first) * 0x9E3779B97F4A7C15ULL);
         }
+    };
+    std::unordered_set<GroupKey, GroupKeyHash> keys;
+    std::unordered_set<GroupKey, GroupKeyHash> plainKeys;
+    for (const Line &replacement : other.m_lines) {
+        const std::uint32_t group = groups[replacement.group];
+        keys.emplace(group, replacement.key);
+        if (!replacement.isTranslation()) {
+            plainKeys.emplace(group, replacement.key);
+        }
+    }
+    m_lines.erase(std::remove_if(m_lines.begin(),
+                                 m_lines.end(),
+                                 [&](const Line &line) {
+                                     return keys.count(GroupKey(line.group, line.key)) || plainKeys.count(GroupKey(line.group, line.baseKey()));
+                                 }),
+                  m_lines.end());
+
+    // The replacements follow, group after group in other's order, each in its file order.
+    std::vector<std::size_t> order(other.m_lines.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&other](std::size_t a, std::size_t b) {
+        return other.m_lines[a].group < other.m_lines[b].group;
+    });
+    m_lines.reserve(m_lines.size() + order.size());
+    for (const std::size_t index : order) {
+        const Line &replacement = other.m_lines[index];
+        m_lines.push_back(Line{replacement.key, replacement.value, groups[replacement.group], replacement.baseLength});
     }
     m_buffers.insert(m_buffers.end(), other.m_buffers.cbegin(), other.m_buffers.cend());
     reindex();
@@ -916,34 +1292,58 @@ bool NimbDesktopEntry::saveAs(const std::string &path, SaveEmptyFields saveEmpty
             groupOrder.push_back(group);
         }
     }
+    // The lines of each group in their order, sorted out in one pass: a file of many groups must
+    // not cost the number of groups times the number of lines.
+    std::vector<std::size_t> groupStart(m_groups.size() + 1, 0);
+    for (const Line &line : m_lines) {
+        ++groupStart[line.group + 1];
+    }
+    std::partial_sum(groupStart.begin(), groupStart.end(), groupStart.begin());
+    std::vector<std::size_t> byGroup(m_lines.size());
+    {
+        std::vector<std::size_t> next(groupStart.begin(), groupStart.end() - 1);
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            byGroup[next[m_lines[i].group]++] = i;
+        }
+    }
 
     // Of a key met twice only the value that reading gave, the last one, is written.
     const std::vector<bool> written = lastOfEachKey();
-    std::size_t size = 0;
-    for (const Line &line : m_lines) {
-        size += line.key.size() + line.value.size() + 2;
-    }
-    std::string contents;
-    contents.reserve(size + 32 * m_groups.size());
-    for (const std::uint32_t group : groupOrder) {
-        if (!contents.empty()) {
-            contents += '\n';
+    const auto render = [&](bool blankLines) {
+        std::size_t size = 0;
+        for (const Line &line : m_lines) {
+            size += line.key.size() + line.value.size() + 2;
         }
-        contents += '[';
-        contents += m_groups[group];
-        contents += "]\n";
-        for (std::size_t i = 0; i < m_lines.size(); ++i) {
-            const Line &line = m_lines[i];
-            if (line.group != group || !written[i] || (line.value.empty() && !bool(saveEmptyFields))) {
-                continue;
+        std::string contents;
+        contents.reserve(size + 32 * m_groups.size());
+        for (const std::uint32_t group : groupOrder) {
+            if (blankLines && !contents.empty()) {
+                contents += '\n';
             }
-            contents += line.key;
-            contents += '=';
-            contents += line.value;
-            contents += '\n';
+            contents += '[';
+            contents += m_groups[group];
+            contents += "]\n";
+            for (std::size_t position = groupStart[group]; position < groupStart[group + 1]; ++position) {
+                const std::size_t i = byGroup[position];
+                const Line &line = m_lines[i];
+                if (!written[i] || (line.value.empty() && !bool(saveEmptyFields))) {
+                    continue;
+                }
+                contents += line.key;
+                contents += '=';
+                contents += line.value;
+                contents += '\n';
+            }
         }
+        return contents;
+    };
+    // What is written must be readable again: the blank lines between groups are left out of a file
+    // that would otherwise grow past MaxFileSize, and a file still too large is not written at all.
+    std::string contents = render(true);
+    if (contents.size() > MaxFileSize) {
+        contents = render(false);
     }
-    return writeFileAtomically(path, contents);
+    return contents.size() <= MaxFileSize && writeFileAtomically(path, contents);
 }
 
 std::vector<bool> NimbDesktopEntry::lastOfEachKey() const

@@ -175,8 +175,12 @@ public:
      * files at once), so after a power loss a file may be missing or empty. Missing folders
      * are not created.
      *
+     * What is written can always be read back: the blank lines between groups are left out of a
+     * file that would otherwise be larger than MaxFileSize, and a file larger than that even so is
+     * not written.
+     *
      * @param saveEmptyFields whether keys with an empty value are written too
-     * @return whether the file was written; false for an entry that is not loaded
+     * @return whether the file was written; false for an entry that is not loaded or too large
      */
     bool saveAs(const std::string &path, SaveEmptyFields saveEmptyFields) const;
 
@@ -233,8 +237,10 @@ private:
 
     void parse(std::string_view text);
     void reindex();
-    void addGroupLine(std::string_view key, std::string_view value, std::uint32_t group);
-    std::uint32_t groupIndex(std::string_view name);
+    void noteKnownKey(std::size_t line, const std::vector<std::string> &locales);
+    void addGroupLine(std::string_view key, std::string_view value, std::uint32_t group, const std::vector<std::string> &locales);
+    struct GroupLookup;
+    std::uint32_t groupIndex(std::string_view name, GroupLookup &lookup);
     std::vector<bool> lastOfEachKey() const;
 
     const Line *plain(KnownKey key) const;

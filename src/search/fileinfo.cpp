@@ -35,6 +35,8 @@ FileInfo::FileInfo(const QString &displayName,
     , m_keywords(keywords)
     , m_categories(categories)
     , m_category(category)
+    , m_pathHashSeed(uint(qGlobalQHashSeed()))
+    , m_pathHash(qHash(path, m_pathHashSeed))
 {
 }
 
@@ -132,5 +134,5 @@ bool FileInfo::operator<=(const FileInfo &other) const
 
 uint qHash(const std::shared_ptr<FileInfo> &item, uint seed)
 {
-    return qHash(item->path(), seed);
+    return seed == item->m_pathHashSeed ? item->m_pathHash : qHash(item->path(), seed);
 }

@@ -13,6 +13,14 @@
 
 #include <memory>
 
+class FileInfo;
+
+/**
+ * The hash of a shared record in QSet and QHash: that of its path. Elements still compare by
+ * pointer, so two records of one path are two elements.
+ */
+NIMBSTARTMENU_EXPORT uint qHash(const std::shared_ptr<FileInfo> &item, uint seed = 0);
+
 /**
  * @class FileInfo fileinfo.h <NimbStartMenu/fileinfo.h>
  *
@@ -82,12 +90,12 @@ private:
     const QStringList m_keywords;
     const QStringList m_categories;
     const QString m_category;
-};
+    // The index hashes a record once for every key it is filed under, always with the process's
+    // seed, which every new QHash takes: that hash is worked out once.
+    const uint m_pathHashSeed;
+    const uint m_pathHash;
 
-/**
- * The hash of a shared record in QSet and QHash: that of its path. Elements still compare by
- * pointer, so two records of one path are two elements.
- */
-NIMBSTARTMENU_EXPORT uint qHash(const std::shared_ptr<FileInfo> &item, uint seed = 0);
+    friend uint qHash(const std::shared_ptr<FileInfo> &item, uint seed);
+};
 
 #endif

@@ -4,23 +4,38 @@
 */
 
 #include "indexer.h"
+#include "filewalk_p.h"
 #include "kcmoduleitem.h"
 #include "nimbdesktopentry.h"
 #include "startmenuutils.h"
 #include "updatemode.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <string_view>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
 constexpr int reservedKeys = 10000;
-const QString desktopSuffix = QStringLiteral("desktop");
+// QFileInfo::suffix() is "desktop" exactly when the path ends so.
+const QString desktopFileEnding = QStringLiteral(".desktop");
+
+// Only desktop files are indexed: the walk need not check that the others are readable.
+bool isDesktopFileName(const char *name)
+{
+    const std::string_view view(name);
+    return view.size() >= 8 && view.compare(view.size() - 8, 8, ".desktop") == 0;
+}
 const QString excludedApplicationFolder = QStringLiteral("/usr/share/applications/nimbdesktop");
 const QString overrideDir = QStringLiteral("/usr/share/nimb/desktop-entries-override");
 const QString applicationsDir = QStringLiteral("/usr/share/applications");
@@ -30,16 +45,56 @@ const QString systemSettingsRow = QStringLiteral("talvo-systemsettings");
 constexpr const char *originKey = "X-Nimb-OriginFile";
 constexpr const char *yastGroupKey = "X-SuSE-YaST-Group";
 
-// Without Unicode properties the POSIX classes stay ASCII: "«" or "。" are part of a word.
-const QRegularExpression &wordSeparator()
+// The word separator is the regular expression "([[:space:]]|[[:punct:]])" without Unicode
+// properties, whose POSIX classes stay ASCII: "«" or "。" are part of a word. It matches one
+// character at a time, so a table of those characters splits alike, without a regular-expression
+// match per word.
+constexpr std::array<bool, 128> separatorTable()
 {
-    static const QRegularExpression separator(QStringLiteral("([[:space:]]|[[:punct:]])"));
-    return separator;
+    std::array<bool, 128> table{};
+    for (const char c : std::string_view(" \t\n\v\f\r!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~")) {
+        table[std::size_t(c)] = true;
+    }
+    return table;
+}
+
+bool isSeparator(QChar c)
+{
+    static constexpr std::array<bool, 128> separators = separatorTable();
+    return c.unicode() < separators.size() && separators[c.unicode()];
+}
+
+// Calls visit() with each part of text between separators, empty parts included.
+template<typename Visit>
+void forEachPart(QStringView text, Visit visit)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isSeparator(text[i])) {
+            visit(text.mid(start, i - start));
+            start = i + 1;
+        }
+    }
+    visit(text.mid(start));
+}
+
+template<typename Visit>
+void forEachWord(QStringView text, Visit visit)
+{
+    forEachPart(text, [&visit](QStringView part) {
+        if (!part.isEmpty()) {
+            visit(part);
+        }
+    });
 }
 
 QStringList splitWords(const QString &text)
 {
-    return text.split(wordSeparator(), Qt::SkipEmptyParts);
+    QStringList words;
+    forEachWord(text, [&words](QStringView word) {
+        words.append(word.toString());
+    });
+    return words;
 }
 
 // The longest key filed for a lower-cased word, and so the key a query word is looked up by: both
@@ -88,10 +143,11 @@ bool isAccepted(const NimbDesktopEntry &entry)
     return entry.isLoaded() && entry.isValid() && entry.isSuitable(nullptr) && entry.isDisplayable(nullptr) && entry.isForNimb(nullptr);
 }
 
-// Settings modules come from the settings tree; their launchers would only double them.
-bool isSettingsCommand(const QString &command)
+// Settings modules come from the settings tree; their launchers would only double them. The
+// command is valid UTF-8, in which these ASCII words mean the same as in its decoded text.
+bool isSettingsCommand(const std::string &command)
 {
-    return command.contains(QLatin1String("kcmshell")) || command.startsWith(QLatin1String("systemsettings"));
+    return command.find("kcmshell") != std::string::npos || command.rfind("systemsettings", 0) == 0;
 }
 
 QString entryText(const NimbDesktopEntry &entry, std::string (NimbDesktopEntry::*accessor)() const)
@@ -99,21 +155,317 @@ QString entryText(const NimbDesktopEntry &entry, std::string (NimbDesktopEntry::
     return QString::fromStdString((entry.*accessor)());
 }
 
-QString yastGroup(const NimbDesktopEntry &entry)
+// A local text that is the untranslated one shares its string rather than copying it.
+QString localText(const std::string &local, const std::string &plain, const QString &plainText)
 {
-    return QString::fromStdString(entry.getUnknownValue(yastGroupKey));
+    return local == plain ? plainText : QString::fromStdString(local);
+}
+
+bool hasYastGroup(const NimbDesktopEntry &entry)
+{
+    return !entry.getUnknownValue(yastGroupKey).empty();
 }
 
 // A module's keywords are one text; the parts between separators are kept, empty ones included,
 // as the record shows them. A module without keywords has none, not one empty keyword.
 QStringList splitKeywords(const QString &keywords)
 {
-    return keywords.isEmpty() ? QStringList() : keywords.split(wordSeparator(), Qt::KeepEmptyParts);
+    QStringList parts;
+    if (!keywords.isEmpty()) {
+        forEachPart(keywords, [&parts](QStringView part) {
+            parts.append(part.toString());
+        });
+    }
+    return parts;
+}
+
+using Index = QHash<QString, QSet<std::shared_ptr<FileInfo>>>;
+
+/**
+ * The keys of one record: every prefix and proper suffix of its lower-cased words, each once.
+ * Keys are places in one buffer of lower-cased words rather than strings of their own; a string is
+ * made only for a key that the index does not hold yet.
+ */
+class RecordKeys
+{
+public:
+    // Keeps the buffers: the next record reuses them.
+    void clear()
+    {
+        m_text.resize(0);
+        m_keys.clear();
+        m_words.clear();
+        std::fill(m_keySlots.begin(), m_keySlots.end(), -1);
+        std::fill(m_wordSlots.begin(), m_wordSlots.end(), -1);
+    }
+
+    void addWord(QStringView word)
+    {
+        if (word.isEmpty()) {
+            return;
+        }
+        const int start = m_text.size();
+        if (std::all_of(word.begin(), word.end(), [](QChar c) {
+                return c.unicode() < 128;
+            })) {
+            m_text.resize(start + int(word.size()));
+            QChar *lower = m_text.data() + start;
+            for (const QChar c : word) {
+                *lower++ = (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + ('a' - 'A')) : c;
+            }
+        } else {
+            // Full case mapping may change the length ("İ" becomes two characters).
+            m_text += word.toString().toLower();
+        }
+        const int length = m_text.size() - start;
+
+        // Polynomial hashes: the hash of a text is the same wherever it stands, and the hashes of
+        // the prefixes of a text give the hash of each of its suffixes in one step. Only the first
+        // and the last MaxKeyLength characters make keys; the word's own hash runs over all of it.
+        const QChar *text = m_text.constData() + start;
+        std::uint64_t whole = 0;
+        for (int i = 0; i < length; ++i) {
+            whole = whole * hashBase + text[i].unicode() + 1;
+        }
+        // A word met before in the record (a name is often its file name and its command too) has
+        // all its keys already.
+        if (!insert(m_words, m_wordSlots, Key{start, length, whole})) {
+            m_text.resize(start);
+            return;
+        }
+        const int head = std::min(length, Indexer::MaxKeyLength);
+        prefixHashes(text, head);
+        for (int prefix = 1; prefix <= head; ++prefix) {
+            insert(m_keys, m_keySlots, Key{start, prefix, m_prefixHashes[std::size_t(prefix)]});
+        }
+        const int tail = std::min(length, Indexer::MaxKeyLength + 1);
+        const int tailStart = length - tail;
+        prefixHashes(text + tailStart, tail);
+        for (int suffix = tail - 1; suffix >= 1; --suffix) {
+            const std::size_t offset = std::size_t(tail - suffix);
+            const std::uint64_t hash = m_prefixHashes[std::size_t(tail)] - m_prefixHashes[offset] * m_powers[std::size_t(suffix)];
+            insert(m_keys, m_keySlots, Key{start + tailStart + int(offset), suffix, hash});
+        }
+    }
+
+    // Files the record under its keys, in the order they were met.
+    void fileInto(Index &index, const std::shared_ptr<FileInfo> &item)
+    {
+        // In a large index the cost is in cache misses, not in instructions. So the work goes in
+        // rounds of independent steps, whose misses the processor overlaps: every key's set first
+        // (QHash keeps its nodes in place as it grows, so the pointers stay valid), then a look
+        // into each set, then the insertions, which then find what they need in the cache.
+        m_sets.clear();
+        for (const Key &key : m_keys) {
+            const QChar *text = m_text.constData() + key.offset;
+            // The lookup goes through one string reused for every key: a string per key, even a
+            // QString::fromRawData() one, costs an allocation.
+            m_probe.resize(key.length);
+            std::copy(text, text + key.length, m_probe.data());
+            auto found = index.find(m_probe);
+            if (found == index.end()) {
+                found = index.insert(QString(text, key.length), QSet<std::shared_ptr<FileInfo>>());
+            }
+            m_sets.push_back(&found.value());
+        }
+        m_filed.clear();
+        for (const QSet<std::shared_ptr<FileInfo>> *records : m_sets) {
+            m_filed.push_back(records->contains(item));
+        }
+        for (std::size_t i = 0; i < m_sets.size(); ++i) {
+            if (!m_filed[i]) {
+                m_sets[i]->insert(item);
+            }
+        }
+    }
+
+private:
+    struct Key {
+        int offset;
+        int length;
+        std::uint64_t hash;
+    };
+
+    static constexpr std::uint64_t hashBase = 0x100000001B3ULL;
+
+    // Adds key to keys unless the same text is there; slots are an open-addressing table into keys.
+    bool insert(std::vector<Key> &keys, std::vector<int> &slots, const Key &key)
+    {
+        if (slots.size() < 2 * (keys.size() + 1)) {
+            grow(keys, slots);
+        }
+        const QChar *text = m_text.constData() + key.offset;
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t slot = slotOf(key.hash) & mask;; slot = (slot + 1) & mask) {
+            const int index = slots[slot];
+            if (index < 0) {
+                slots[slot] = int(keys.size());
+                keys.push_back(key);
+                return true;
+            }
+            const Key &known = keys[std::size_t(index)];
+            if (known.hash == key.hash && known.length == key.length && std::equal(text, text + key.length, m_text.constData() + known.offset)) {
+                return false;
+            }
+        }
+    }
+
+    void prefixHashes(const QChar *text, int length)
+    {
+        m_prefixHashes.resize(std::size_t(length) + 1);
+        m_powers.resize(std::size_t(length) + 1);
+        m_prefixHashes[0] = 0;
+        m_powers[0] = 1;
+        for (int i = 0; i < length; ++i) {
+            m_prefixHashes[std::size_t(i) + 1] = m_prefixHashes[std::size_t(i)] * hashBase + text[i].unicode() + 1;
+            m_powers[std::size_t(i) + 1] = m_powers[std::size_t(i)] * hashBase;
+        }
+    }
+
+    // The high bits of a multiplication mix all bits of the hash, whose low bits alone are weak.
+    static std::size_t slotOf(std::uint64_t hash)
+    {
+        return std::size_t((hash * 0x9E3779B97F4A7C15ULL) >> 32);
+    }
+
+    static void grow(const std::vector<Key> &keys, std::vector<int> &slots)
+    {
+        slots.assign(std::max<std::size_t>(64, slots.size() * 2), -1);
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            std::size_t slot = slotOf(keys[i].hash) & mask;
+            while (slots[slot] >= 0) {
+                slot = (slot + 1) & mask;
+            }
+            slots[slot] = int(i);
+        }
+    }
+
+    QString m_text; // the lower-cased words, one after the other
+    QString m_probe;
+    std::vector<Key> m_keys;
+    std::vector<int> m_keySlots;
+    std::vector<Key> m_words;
+    std::vector<int> m_wordSlots;
+    std::vector<std::uint64_t> m_prefixHashes;
+    std::vector<std::uint64_t> m_powers;
+    std::vector<QSet<std::shared_ptr<FileInfo>> *> m_sets;
+    std::vector<bool> m_filed;
+};
+
+// The buffers of RecordKeys, kept from one record to the next: allocating them afresh for every
+// record costs more than the keys themselves. One per thread, since the index may be built in any.
+RecordKeys &recordKeys()
+{
+    static thread_local RecordKeys keys;
+    keys.clear();
+    return keys;
 }
 
 QString jsonString(const QJsonObject &object, const QString &key)
 {
     return object.value(key).toString();
+}
+
+// Whether the bytes of a file hold one of keys. Keys stand in a desktop file as they are, so a file
+// without them cannot have them. A file that cannot be read whole answers yes: it is then read as
+// usual, which turns it away as usual.
+bool mayHoldKey(const QString &path, std::initializer_list<const char *> keys, std::string &buffer)
+{
+    const int fd = ::open(path.toStdString().c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return true;
+    }
+    struct stat status;
+    bool whole = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && std::size_t(status.st_size) <= NimbDesktopEntry::MaxFileSize;
+    std::size_t length = 0;
+    if (whole) {
+        // One byte more than announced: a file that grew is not read whole, and so answers yes.
+        buffer.resize(std::size_t(status.st_size) + 1);
+        for (;;) {
+            const ssize_t count = ::read(fd, buffer.data() + length, buffer.size() - length);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                whole = count == 0;
+                break;
+            }
+            length += std::size_t(count);
+            if (length == buffer.size()) {
+                whole = false;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    const std::string_view contents(buffer.data(), length);
+    return !whole || std::any_of(keys.begin(), keys.end(), [&contents](const char *key) {
+        return contents.find(key) != std::string_view::npos;
+    });
+}
+
+/**
+ * The walk of Indexer::indexDesktopFiles(). A file whose reading can change nothing is not read:
+ * one that an earlier copy stands in for, and, when @p requiredKey is given, one that the table
+ * does not name and that lacks that key, which the filter turns away. Reading it could still add a
+ * source named by its "X-Nimb-OriginFile", or the override could add keys: a file that may hold the
+ * key or has an override is read.
+ */
+void walkDesktopFiles(Indexer &indexer,
+                      const QStringList &dirs,
+                      const Indexer::DesktopFileFilter &filter,
+                      const QMap<QString, SettingsMapRecord> &settingsMap,
+                      const char *requiredKey)
+{
+    const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
+    const QString systemOverrideDir = StartMenuUtils::systemPath(overrideDir);
+    const StartMenuUtils::OverrideNames overrides(systemOverrideDir);
+    QSet<QString> origins;
+    std::string buffer;
+
+    for (const QString &dir : dirs) {
+        StartMenuUtils::walkFiles(dir, false, isDesktopFileName, [&](const QString &path) {
+            if (!path.endsWith(desktopFileEnding) || StartMenuUtils::folderOf(path) == excludedFolder) {
+                return;
+            }
+            const QFileInfo file(path);
+            const QString fileName = file.fileName();
+            const bool overridden = overrides.mayHave(fileName);
+
+            if (!overridden) {
+                if (origins.contains(path)) {
+                    if (!mayHoldKey(path, {originKey}, buffer)) {
+                        return;
+                    }
+                } else if (requiredKey && !settingsMap.contains(file.completeBaseName()) && !mayHoldKey(path, {requiredKey, originKey}, buffer)) {
+                    return;
+                }
+            }
+
+            NimbDesktopEntry entry(path.toStdString());
+            if (!isAccepted(entry)) {
+                return;
+            }
+            if (overridden) {
+                StartMenuUtils::overrideDesktopEntry(entry, fileName, systemOverrideDir);
+            }
+            if (isSettingsCommand(entry.exec())) {
+                return;
+            }
+
+            const std::string origin = entry.getUnknownValue(originKey);
+            if (!origin.empty()) {
+                origins.insert(QString::fromStdString(origin));
+            }
+            if (origins.contains(path)) {
+                return;
+            }
+            if (filter(file, entry, settingsMap)) {
+                indexer.indexDesktopFile(path, file, entry);
+            }
+        });
+    }
 }
 }
 
@@ -127,7 +479,9 @@ Indexer::~Indexer() = default;
 
 void Indexer::clear()
 {
+    // clear() gives the buckets back; the next build would grow them again from nothing.
     m_index.clear();
+    m_index.reserve(reservedKeys);
 }
 
 void Indexer::indexApplications()
@@ -147,7 +501,8 @@ void Indexer::indexClassicSettings()
         systemSettings->classicSettings = true;
     }
     const QStringList dirs{StartMenuUtils::systemPath(applicationsDir), StartMenuUtils::systemPath(actionsDir)};
-    indexDesktopFiles(dirs, &Indexer::isClassicSettings, settingsMap);
+    // A file that the table does not name is a classic settings item only with a YaST group.
+    walkDesktopFiles(*this, dirs, &Indexer::isClassicSettings, settingsMap, yastGroupKey);
 }
 
 void Indexer::indexSettings()
@@ -221,7 +576,7 @@ void Indexer::indexKCMItem(const ZDS::KCModuleItem *module)
 
 bool Indexer::isApplication(const QFileInfo &file, const NimbDesktopEntry &entry, const QMap<QString, SettingsMapRecord> &settingsMap)
 {
-    return !settingsMap.contains(file.completeBaseName()) && yastGroup(entry).isEmpty();
+    return !settingsMap.contains(file.completeBaseName()) && !hasYastGroup(entry);
 }
 
 bool Indexer::isClassicSettings(const QFileInfo &file, const NimbDesktopEntry &entry, const QMap<QString, SettingsMapRecord> &settingsMap)
@@ -230,7 +585,7 @@ bool Indexer::isClassicSettings(const QFileInfo &file, const NimbDesktopEntry &e
     if (row != settingsMap.cend()) {
         return row->classicSettings;
     }
-    if (yastGroup(entry).isEmpty()) {
+    if (!hasYastGroup(entry)) {
         return false;
     }
     const QString path = file.filePath();
@@ -250,64 +605,30 @@ bool Indexer::isClassicSettings(const QFileInfo &file, const NimbDesktopEntry &e
 
 void Indexer::indexDesktopFiles(const QStringList &dirs, const DesktopFileFilter &filter, const QMap<QString, SettingsMapRecord> &settingsMap)
 {
-    const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
-    const QString systemOverrideDir = StartMenuUtils::systemPath(overrideDir);
-    QSet<QString> origins;
-
-    for (const QString &dir : dirs) {
-        QDirIterator it(dir, QDir::Files | QDir::Readable, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QFileInfo file = it.fileInfo();
-            if (file.dir().path() == excludedFolder || file.suffix() != desktopSuffix) {
-                continue;
-            }
-
-            NimbDesktopEntry entry(path.toStdString());
-            if (!isAccepted(entry)) {
-                continue;
-            }
-            StartMenuUtils::overrideDesktopEntry(entry, file.fileName(), systemOverrideDir);
-            if (isSettingsCommand(entryText(entry, &NimbDesktopEntry::exec))) {
-                continue;
-            }
-
-            const QString origin = QString::fromStdString(entry.getUnknownValue(originKey));
-            if (!origin.isEmpty()) {
-                origins.insert(origin);
-            }
-            if (origins.contains(path)) {
-                continue;
-            }
-            if (filter(file, entry, settingsMap)) {
-                indexDesktopFile(path, file, entry);
-            }
-        }
-    }
+    walkDesktopFiles(*this, dirs, filter, settingsMap, nullptr);
 }
 
 void Indexer::indexDesktopFile(const QString &path, const QFileInfo &file, const NimbDesktopEntry &entry)
 {
     const QString fileName = file.fileName();
-    const QString name = entryText(entry, &NimbDesktopEntry::name);
-    const QString localName = entryText(entry, &NimbDesktopEntry::localName);
-    const QString genericName = entryText(entry, &NimbDesktopEntry::genericName);
-    const QString localGenericName = entryText(entry, &NimbDesktopEntry::localGenericName);
-    const QString comment = entryText(entry, &NimbDesktopEntry::comment);
-    const QString localComment = entryText(entry, &NimbDesktopEntry::localComment);
+    // Without a translation the local texts are the untranslated ones: they share them.
+    const std::string nameText = entry.name();
+    const std::string genericNameText = entry.genericName();
+    const std::string commentText = entry.comment();
+    const QString name = QString::fromStdString(nameText);
+    const QString localName = localText(entry.localName(), nameText, name);
+    const QString genericName = QString::fromStdString(genericNameText);
+    const QString localGenericName = localText(entry.localGenericName(), genericNameText, genericName);
+    const QString comment = QString::fromStdString(commentText);
+    const QString localComment = localText(entry.localComment(), commentText, comment);
     const QString command = entryText(entry, &NimbDesktopEntry::exec);
     const QString icon = entryText(entry, &NimbDesktopEntry::localIconOrFallback);
+    const std::vector<std::string> keywordTexts = entry.keywords();
+    const std::vector<std::string> localKeywordTexts = entry.localKeywords();
+    const QStringList plainKeywords = StartMenuUtils::stdStringVectorToQStringList(keywordTexts);
     const QStringList keywords =
-        StartMenuUtils::stdStringVectorToQStringList(entry.keywords()) + StartMenuUtils::stdStringVectorToQStringList(entry.localKeywords());
+        plainKeywords + (localKeywordTexts == keywordTexts ? plainKeywords : StartMenuUtils::stdStringVectorToQStringList(localKeywordTexts));
     const QStringList categories = StartMenuUtils::stdStringVectorToQStringList(entry.categories());
-
-    // The file name is a word source too: its suffix makes every entry findable by "desktop".
-    QStringList words;
-    for (const QString &part : {fileName, name, localName, genericName, localGenericName, comment, localComment, command}) {
-        words += splitWords(part);
-    }
-    // A keyword such as "Web Browser" stays one word.
-    words += keywords;
 
     const QString displayName = !localName.isEmpty() ? localName : !name.isEmpty() ? name : fileName;
 
@@ -325,27 +646,27 @@ void Indexer::indexDesktopFile(const QString &path, const QFileInfo &file, const
                                                    keywords,
                                                    categories,
                                                    m_applicationsCategory);
-    indexFileInfo(record, words);
+    // The file name is a word source too: its suffix makes every entry findable by "desktop".
+    RecordKeys &keys = recordKeys();
+    for (const QString *text : {&fileName, &name, &localName, &genericName, &localGenericName, &comment, &localComment, &command}) {
+        forEachWord(*text, [&keys](QStringView word) {
+            keys.addWord(word);
+        });
+    }
+    // A keyword such as "Web Browser" stays one word.
+    for (const QString &keyword : keywords) {
+        keys.addWord(keyword);
+    }
+    keys.fileInto(m_index, record);
 }
 
 void Indexer::indexFileInfo(const std::shared_ptr<FileInfo> &item, const QList<QString> &words)
 {
-    QSet<QString> keys;
+    RecordKeys &keys = recordKeys();
     for (const QString &word : words) {
-        const QString lowerCaseWord = word.toLower();
-        const QStringView head = leadingKey(lowerCaseWord);
-        for (int length = 1; length <= head.size(); ++length) {
-            keys.insert(head.left(length).toString());
-        }
-        const int longestSuffix = std::min<int>(lowerCaseWord.size() - 1, MaxKeyLength);
-        for (int length = longestSuffix; length >= 1; --length) {
-            keys.insert(lowerCaseWord.right(length));
-        }
+        keys.addWord(word);
     }
-
-    for (const QString &key : qAsConst(keys)) {
-        m_index[key].insert(item);
-    }
+    keys.fileInto(m_index, item);
 }
 
 QSet<std::shared_ptr<FileInfo>> Indexer::find(const QString &query) const
@@ -356,7 +677,9 @@ QSet<std::shared_ptr<FileInfo>> Indexer::find(const QString &query) const
     }
 
     const auto recordsOf = [this](const QString &word) {
-        return m_index.value(leadingKey(word.toLower()).toString());
+        const QString lowerCaseWord = word.toLower();
+        const QStringView key = leadingKey(lowerCaseWord);
+        return m_index.value(QString::fromRawData(key.data(), int(key.size())));
     };
 
     QSet<std::shared_ptr<FileInfo>> result = recordsOf(words.first());

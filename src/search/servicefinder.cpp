@@ -12,7 +12,9 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <functional>
+#include <array>
+#include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace
@@ -32,10 +34,24 @@ constexpr int shortQueryLength = 2;
 constexpr int reservedMatches = 100;
 
 using Item = std::shared_ptr<FileInfo>;
-using Texts = std::function<QStringList(const FileInfo &)>;
+using Text = const QString &(FileInfo::*)() const;
+
+// Looking for one character, Qt folds each UTF-16 unit on its own; ASCII folds to lower case.
+char16_t folded(char16_t unit)
+{
+    return unit < 128 ? ((unit >= u'A' && unit <= u'Z') ? char16_t(unit + (u'a' - u'A')) : unit) : QChar::toCaseFolded(unit);
+}
 
 bool contains(const QString &text, const QString &word)
 {
+    // A one-letter query tests every text of every hit: the test QString::indexOf() makes, without
+    // its call and table lookups for ASCII.
+    if (word.size() == 1) {
+        const char16_t needle = folded(word.front().unicode());
+        return std::any_of(text.cbegin(), text.cend(), [needle](QChar unit) {
+            return folded(unit.unicode()) == needle;
+        });
+    }
     return text.indexOf(word, 0, Qt::CaseInsensitive) != -1;
 }
 
@@ -44,46 +60,40 @@ bool startsWith(const QString &text, const QString &word)
     return text.startsWith(word, Qt::CaseInsensitive);
 }
 
-// The texts each relevance field looks at.
-const Texts displayNameTexts = [](const FileInfo &item) {
-    return QStringList{item.displayName()};
-};
-const Texts genericNameTexts = [](const FileInfo &item) {
-    return QStringList{item.genericName(), item.localGenericName()};
-};
-const Texts executableTexts = [](const FileInfo &item) {
-    return QStringList{item.executableName()};
-};
-const Texts commentTexts = [](const FileInfo &item) {
-    return QStringList{item.comment(), item.localComment()};
-};
-
 struct NameRule {
     QString field; // the bonus field of increaseMatchRelavance()
-    Texts texts;
+    std::array<Text, 2> texts; // the texts the rule looks at; the second may be none
     double base;
     double prefixExtra;
+
+    template<typename Test>
+    bool anyText(const FileInfo &item, const QString &word, Test test) const
+    {
+        return std::any_of(texts.cbegin(), texts.cend(), [&](Text text) {
+            return text && test((item.*text)(), word);
+        });
+    }
 };
 
 // Tried in this order; the generic name comes before the command although its base is lower.
 const std::vector<NameRule> &nameRules()
 {
     static const std::vector<NameRule> rules{
-        {QStringLiteral("Name"), displayNameTexts, 0.8, 0.1},
-        {QStringLiteral("GenericName"), genericNameTexts, 0.65, 0.05},
-        {QStringLiteral("Exec"), executableTexts, 0.7, 0.05},
-        {QStringLiteral("Comment"), commentTexts, 0.5, 0.05},
+        {QStringLiteral("Name"), {&FileInfo::displayName, nullptr}, 0.8, 0.1},
+        {QStringLiteral("GenericName"), {&FileInfo::genericName, &FileInfo::localGenericName}, 0.65, 0.05},
+        {QStringLiteral("Exec"), {&FileInfo::executableName, nullptr}, 0.7, 0.05},
+        {QStringLiteral("Comment"), {&FileInfo::comment, &FileInfo::localComment}, 0.5, 0.05},
     };
     return rules;
 }
 
-Texts textsOfField(const QString &field)
+const NameRule *ruleOfField(const QString &field)
 {
     const auto &rules = nameRules();
     const auto rule = std::find_if(rules.cbegin(), rules.cend(), [&field](const NameRule &candidate) {
         return candidate.field == field;
     });
-    return rule == rules.cend() ? Texts() : rule->texts;
+    return rule == rules.cend() ? nullptr : &*rule;
 }
 }
 
@@ -102,31 +112,62 @@ void ServiceFinder::match(Plasma::RunnerContext &context)
     m_queryWords = m_term.split(QLatin1Char(' '), Qt::KeepEmptyParts);
     m_weightedTermLength = KStringHandler::logicalLength(m_term);
     m_matches.reserve(reservedMatches);
+    // Each hit is looked at by its path and its command.
+    m_seen.reserve(2 * m_hits.size());
+    std::size_t slots = 16;
+    while (slots < 2 * std::size_t(m_hits.size())) {
+        slots *= 2;
+    }
+    m_disqualified.assign(slots, nullptr);
+    m_disqualifiedCount = 0;
 
     matchExectuables();
     matchNameKeywordAndGenericName();
     matchCategories();
 
-    std::sort(m_matches.begin(), m_matches.end(), [](const Plasma::QueryMatch &a, const Plasma::QueryMatch &b) {
-        if (a.relevance() != b.relevance()) {
-            return a.relevance() > b.relevance();
+    // Reading a match's text takes its lock: the sort works on copies of relevance and text.
+    struct SortKey {
+        double relevance;
+        QString text;
+        int index;
+    };
+    std::vector<SortKey> order;
+    order.reserve(std::size_t(m_matches.size()));
+    for (int i = 0; i < m_matches.size(); ++i) {
+        order.push_back(SortKey{m_matches.at(i).relevance(), m_matches.at(i).text(), i});
+    }
+    std::sort(order.begin(), order.end(), [](const SortKey &a, const SortKey &b) {
+        if (a.relevance != b.relevance) {
+            return a.relevance > b.relevance;
         }
-        return a.text() < b.text();
+        return a.text < b.text;
     });
 
     // Relevances strictly decrease down the list, so that whoever merges our matches with other
     // runners' keeps our order; none stays at 1.
     double lastDistinct = 1.0;
     double current = 1.0;
-    for (Plasma::QueryMatch &match : m_matches) {
-        const double relevance = match.relevance();
-        if (lastDistinct > relevance) {
-            lastDistinct = relevance;
-            current = relevance - spreadStep;
+    for (const SortKey &key : order) {
+        if (lastDistinct > key.relevance) {
+            lastDistinct = key.relevance;
+            current = key.relevance - spreadStep;
         } else {
             current -= spreadStep;
         }
-        match.setRelevance(current);
+        m_matches[key.index].setRelevance(current);
+    }
+    // Into sorted order by swapping, which moves pointers only: the position of each match is
+    // where it goes, followed in cycles.
+    std::vector<int> target(order.size());
+    for (std::size_t position = 0; position < order.size(); ++position) {
+        target[std::size_t(order[position].index)] = int(position);
+    }
+    for (int i = 0; i < m_matches.size(); ++i) {
+        while (target[std::size_t(i)] != i) {
+            const int destination = target[std::size_t(i)];
+            m_matches.swapItemsAt(i, destination);
+            std::swap(target[std::size_t(i)], target[std::size_t(destination)]);
+        }
     }
 
     context.addMatches(m_matches);
@@ -196,10 +237,7 @@ void ServiceFinder::matchNameKeywordAndGenericName()
         if (disqualify(item)) {
             continue;
         }
-        Plasma::QueryMatch match(m_runner);
-        match.setType(Plasma::QueryMatch::PossibleMatch);
-        setupMatch(item, match);
-
+        // The relevance first: a candidate without one gets no match, which is costly to build.
         double relevance = unplacedWordRelevance;
         if (!longQuery) {
             if (!startsWith(item->displayName(), m_term) && !startsWith(item->executableName(), m_term)) {
@@ -208,21 +246,18 @@ void ServiceFinder::matchNameKeywordAndGenericName()
             relevance = shortQueryPrefixRelevance;
         } else {
             for (const NameRule &rule : nameRules()) {
-                const QStringList texts = rule.texts(*item);
-                const auto has = [&texts, &firstWord](bool (*test)(const QString &, const QString &)) {
-                    return std::any_of(texts.cbegin(), texts.cend(), [&](const QString &text) {
-                        return test(text, firstWord);
-                    });
-                };
-                if (has(contains)) {
+                if (rule.anyText(*item, firstWord, contains)) {
                     relevance = increaseMatchRelavance(item, m_queryWords, rule.field) + rule.base;
-                    if (has(startsWith)) {
+                    if (rule.anyText(*item, firstWord, startsWith)) {
                         relevance += rule.prefixExtra;
                     }
                     break;
                 }
             }
         }
+        Plasma::QueryMatch match(m_runner);
+        match.setType(Plasma::QueryMatch::PossibleMatch);
+        setupMatch(item, match);
         match.setRelevance(relevance);
         m_matches.append(match);
     }
@@ -232,6 +267,10 @@ void ServiceFinder::matchCategories()
 {
     std::vector<Item> candidates;
     for (const Item &item : qAsConst(m_hits)) {
+        // An item the earlier matchers disqualified or matched would be disqualified here too.
+        if (wasDisqualified(item.get())) {
+            continue;
+        }
         const QStringList &categories = item->categories();
         const bool allWordsInCategories = std::all_of(m_queryWords.cbegin(), m_queryWords.cend(), [&categories](const QString &word) {
             return std::any_of(categories.cbegin(), categories.cend(), [&word](const QString &category) {
@@ -256,17 +295,13 @@ void ServiceFinder::matchCategories()
 
 double ServiceFinder::increaseMatchRelavance(const std::shared_ptr<FileInfo> &item, const QStringList &words, const QString &field)
 {
-    const Texts texts = textsOfField(field);
-    if (words.size() <= 1 || !texts) {
+    const NameRule *rule = ruleOfField(field);
+    if (words.size() <= 1 || !rule) {
         return 0;
     }
-    const QStringList fieldTexts = texts(*item);
     double bonus = 0;
     for (auto word = words.cbegin() + 1; word != words.cend(); ++word) {
-        const bool found = std::any_of(fieldTexts.cbegin(), fieldTexts.cend(), [&word](const QString &text) {
-            return contains(text, *word);
-        });
-        if (found) {
+        if (rule->anyText(*item, *word, contains)) {
             bonus += furtherWordBonus;
         }
     }
@@ -299,7 +334,64 @@ void ServiceFinder::seen(const std::shared_ptr<FileInfo> &item)
 
 bool ServiceFinder::disqualify(const std::shared_ptr<FileInfo> &item)
 {
-    const bool wasSeen = hasSeen(item);
-    seen(item);
-    return wasSeen;
+    // An item met before has its path and command among the seen texts already.
+    if (!markDisqualified(item.get())) {
+        return true;
+    }
+    // hasSeen() and then seen(), with one lookup per text: a text that inserting does not add was
+    // there. When the path was not, the item was not seen, whatever its command.
+    const int before = m_seen.size();
+    m_seen.insert(item->path());
+    const bool pathSeen = m_seen.size() == before;
+    m_seen.insert(item->executableName());
+    return pathSeen && m_seen.size() == before;
+}
+
+namespace
+{
+std::size_t slotOf(const FileInfo *item, std::size_t mask)
+{
+    return std::size_t((reinterpret_cast<std::uintptr_t>(item) >> 4) * 0x9E3779B97F4A7C15ULL >> 20) & mask;
+}
+}
+
+bool ServiceFinder::wasDisqualified(const FileInfo *item) const
+{
+    if (m_disqualified.empty()) {
+        return false;
+    }
+    const std::size_t mask = m_disqualified.size() - 1;
+    for (std::size_t slot = slotOf(item, mask); m_disqualified[slot]; slot = (slot + 1) & mask) {
+        if (m_disqualified[slot] == item) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ServiceFinder::markDisqualified(const FileInfo *item)
+{
+    // Kept at most half full; disqualify() may also be called outside match().
+    if (2 * (m_disqualifiedCount + 1) > m_disqualified.size()) {
+        std::vector<const FileInfo *> items;
+        items.reserve(m_disqualifiedCount);
+        std::copy_if(m_disqualified.cbegin(), m_disqualified.cend(), std::back_inserter(items), [](const FileInfo *known) {
+            return known != nullptr;
+        });
+        m_disqualified.assign(std::max<std::size_t>(16, 2 * m_disqualified.size()), nullptr);
+        m_disqualifiedCount = 0;
+        for (const FileInfo *known : items) {
+            markDisqualified(known);
+        }
+    }
+    const std::size_t mask = m_disqualified.size() - 1;
+    std::size_t slot = slotOf(item, mask);
+    for (; m_disqualified[slot]; slot = (slot + 1) & mask) {
+        if (m_disqualified[slot] == item) {
+            return false;
+        }
+    }
+    m_disqualified[slot] = item;
+    ++m_disqualifiedCount;
+    return true;
 }

@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class IndexingRunner;
 
@@ -66,6 +67,12 @@ private:
     int m_weightedTermLength = -1;
     QSet<std::shared_ptr<FileInfo>> m_hits;
     QList<Plasma::QueryMatch> m_matches;
+    // The items disqualify() has met, so that meeting one again needs no look at its texts: an
+    // open-addressing table of a power-of-two size, empty slots null.
+    std::vector<const FileInfo *> m_disqualified;
+    std::size_t m_disqualifiedCount = 0;
+    bool wasDisqualified(const FileInfo *item) const;
+    bool markDisqualified(const FileInfo *item);
 };
 
 #endif
