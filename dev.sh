@@ -2,12 +2,19 @@
 # SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
 # SPDX-License-Identifier: LGPL-2.1-or-later
 #
-# Sets up a fresh Debian 12 machine, builds, and runs the demo or the whole test suite.
-#   ./dev.sh demo   install what is missing, build, run the command-line tool on the bundled demo data
-#   ./dev.sh test   install what is missing, build, run every test through CTest
-# BUILD_DIR (default: build) picks the build folder.
+# Sets up a fresh Debian 12 machine, builds, and runs the demo or the tests.
+#   ./dev.sh demo      install what is missing, build, run the command-line tool on the bundled demo data
+#   ./dev.sh unit      install what is missing, build, run the test suite through CTest (the quick check)
+#   ./dev.sh sanitize  the test suite built with clang, under AddressSanitizer, UndefinedBehaviorSanitizer
+#                      and LeakSanitizer (the build also holds the fuzz targets, whose seeds it replays)
+#   ./dev.sh fuzz      run every fuzz target for FUZZ_SECONDS (default 45) from its seed corpus
+#   ./dev.sh hardening sanitize, then fuzz
+#   ./dev.sh test      what CI runs: for now the test suite, as unit
+# BUILD_DIR (default: build) is the build folder of demo and unit; SANITIZE_BUILD_DIR (default:
+# build-sanitize) the one of sanitize and fuzz.
 set -euo pipefail
 cd "$(dirname "$0")"
+source_dir=$PWD
 
 packages=(
     cmake g++ make ccache pkg-config
@@ -16,7 +23,13 @@ packages=(
     libkf5runner-dev libkf5coreaddons-dev libkf5config-dev libkf5i18n-dev
     dbus baloo-kf5 qml-module-qtqml
     libglib2.0-dev libkf5service-bin
+    clang libclang-rt-14-dev
 )
+
+BUILD_DIR=${BUILD_DIR:-build}
+SANITIZE_BUILD_DIR=${SANITIZE_BUILD_DIR:-build-sanitize}
+FUZZ_SECONDS=${FUZZ_SECONDS:-45}
+fuzz_targets=(desktopentry settingsmap wordindex balooprogress messagehandler foldertablemodel)
 
 install_missing() {
     local missing=()
@@ -36,7 +49,56 @@ build() {
     cmake --build "$BUILD_DIR" -j2
 }
 
-BUILD_DIR=${BUILD_DIR:-build}
+# libFuzzer and the sanitizers' runtimes come with clang; the option instruments the whole build.
+build_sanitized() {
+    CC=clang CXX=clang++ cmake -S . -B "$SANITIZE_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+        -DNIMBSTARTMENU_FUZZ=ON -DBUILD_BENCHMARKS=OFF >/dev/null
+    cmake --build "$SANITIZE_BUILD_DIR" -j2
+}
+
+run_unit() {
+    install_missing
+    build
+    (cd "$BUILD_DIR" && ctest --output-on-failure -j2 --timeout 300)
+}
+
+run_sanitize() {
+    install_missing
+    build_sanitized
+    # Full allocation stacks: system libraries have no frame pointers, and the suppressions name the
+    # Qt and KDE Frameworks functions that allocate once per process. The package test links a
+    # client against the instrumented library, which needs the sanitizers' runtime too.
+    (cd "$SANITIZE_BUILD_DIR" &&
+        ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 \
+        LSAN_OPTIONS="suppressions=$source_dir/sanitizers/lsan.supp" \
+        UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        LDFLAGS="-fsanitize=address,undefined" \
+        ctest --output-on-failure -j2 --timeout 300)
+}
+
+run_fuzz() {
+    install_missing
+    build_sanitized
+    local runs="$SANITIZE_BUILD_DIR/fuzz-runs" failed=0
+    mkdir -p "$runs"
+    for target in "${fuzz_targets[@]}"; do
+        mkdir -p "$runs/$target"
+        echo "== fuzzing $target for ${FUZZ_SECONDS}s"
+        # New inputs go to the run's own corpus folder, the first one named; the seeds stay as they
+        # are. Leaks are looked for after every input; the suite checks what is left at exit.
+        if ASAN_OPTIONS=detect_leaks=1:leak_check_at_exit=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+            "$SANITIZE_BUILD_DIR/bin/${target}fuzzer" -max_total_time="$FUZZ_SECONDS" -timeout=10 -print_final_stats=1 \
+            -artifact_prefix="$runs/$target-" "$runs/$target" "fuzz/corpus/$target" >"$runs/$target.log" 2>&1; then
+            grep -E '^#[0-9]+[[:space:]]+DONE' "$runs/$target.log" | tail -n 1 || true
+        else
+            tail -n 40 "$runs/$target.log"
+            echo "fuzz target $target failed; its input is in $runs/$target-*"
+            failed=1
+        fi
+    done
+    return $failed
+}
+
 case "${1:-}" in
 demo)
     install_missing
@@ -53,14 +115,36 @@ demo)
         demo search $query --limit 4
     done
     ;;
+unit)
+    run_unit
+    ;;
+sanitize)
+    run_sanitize
+    ;;
+fuzz)
+    run_fuzz
+    ;;
+hardening)
+    passed=0
+    failed=0
+    for stage in sanitize fuzz; do
+        echo "===== stage: $stage"
+        # A process of its own: inside an if, bash would not stop a stage at its first failure.
+        if "$source_dir/dev.sh" "$stage"; then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1))
+            echo "===== stage $stage failed"
+        fi
+    done
+    echo "stages: $passed passed, $failed failed"
+    [[ $failed -eq 0 ]]
+    ;;
 test)
-    install_missing
-    build
-    cd "$BUILD_DIR"
-    ctest --output-on-failure -j2 --timeout 300
+    run_unit
     ;;
 *)
-    echo "usage: $0 demo|test" >&2
+    echo "usage: $0 demo|unit|sanitize|fuzz|hardening|test" >&2
     exit 2
     ;;
 esac

@@ -16,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -24,7 +25,9 @@
 #include <utility>
 #include <vector>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -266,6 +269,55 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
         });
     }
 }
+
+void generateIn(const QString &menuDir, bool force)
+{
+    TreeState tree;
+    readTree(menuDir, tree);
+    copyAdministratorCategories(menuDir, tree);
+    writeApplications(menuDir, tree, force);
+}
+
+// A first tree is built in a folder beside the menu directory and renamed into place whole, and a
+// tree being removed is renamed aside first. A process killed halfway so leaves the whole tree or
+// none, never part of one: an unforced update would not complete a part, since its folders are
+// newer than the applications still missing. The folders aside carry the process id, so that the
+// next build knows which ones a dead process left behind.
+const QString buildingMarker = QStringLiteral(".building-");
+const QString removingMarker = QStringLiteral(".removing-");
+
+QString asidePath(const QString &menuDir, const QString &marker)
+{
+    static int serial = 0;
+    const QFileInfo tree(menuDir);
+    return tree.path() + QStringLiteral("/.") + tree.fileName() + marker + QString::number(::getpid()) + QLatin1Char('-') + QString::number(serial++);
+}
+
+bool isRunning(pid_t pid)
+{
+    // EPERM: the process exists, it belongs to someone else.
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+void removeLeftovers(const QString &menuDir)
+{
+    const QFileInfo tree(menuDir);
+    const QDir parent = tree.dir();
+    const QString prefix = QLatin1Char('.') + tree.fileName();
+    for (const QString &name : parent.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        for (const QString &marker : {buildingMarker, removingMarker}) {
+            if (!name.startsWith(prefix + marker)) {
+                continue;
+            }
+            const pid_t pid = name.mid(prefix.size() + marker.size()).section(QLatin1Char('-'), 0, 0).toInt();
+            if (!isRunning(pid)) {
+                qCDebug(LOG_GENERAL) << "removing what an interrupted run left behind" << parent.filePath(name);
+                std::error_code error;
+                fs::remove_all(fs::path(parent.filePath(name).toStdString()), error);
+            }
+        }
+    }
+}
 }
 
 Menu::Menu(QObject *parent)
@@ -291,8 +343,12 @@ bool Menu::exists()
 
 void Menu::remove()
 {
+    const QString menuDir = StartMenuUtils::menuDir();
+    const QString aside = asidePath(menuDir, removingMarker);
     std::error_code error;
-    fs::remove_all(fs::path(StartMenuUtils::menuDir().toStdString()), error);
+    fs::rename(fs::path(menuDir.toStdString()), fs::path(aside.toStdString()), error);
+    const bool movedAside = !error;
+    fs::remove_all(fs::path((movedAside ? aside : menuDir).toStdString()), error);
 }
 
 void Menu::initFolderStructure()
@@ -302,17 +358,28 @@ void Menu::initFolderStructure()
 
 void Menu::generate(bool force)
 {
-    const QString menuDir = StartMenuUtils::menuDir();
-    TreeState tree;
-    readTree(menuDir, tree);
-    copyAdministratorCategories(menuDir, tree);
-    writeApplications(menuDir, tree, force);
+    generateIn(StartMenuUtils::menuDir(), force);
 }
 
 void Menu::init()
 {
-    initFolderStructure();
-    generate(true);
+    if (exists()) {
+        initFolderStructure();
+        generate(true);
+        return;
+    }
+    const QString menuDir = StartMenuUtils::menuDir();
+    removeLeftovers(menuDir);
+    const QString building = asidePath(menuDir, buildingMarker);
+    copyTree(StartMenuUtils::systemPath(templateTree), building);
+    generateIn(building, true);
+    std::error_code error;
+    fs::rename(fs::path(building.toStdString()), fs::path(menuDir.toStdString()), error);
+    if (error) {
+        // Another process put its tree in place meanwhile (or there is nowhere to build one).
+        qCDebug(LOG_GENERAL) << "menu tree not put in place:" << QString::fromStdString(error.message());
+        fs::remove_all(fs::path(building.toStdString()), error);
+    }
 }
 
 void Menu::reset()

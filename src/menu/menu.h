@@ -38,7 +38,10 @@ public:
     /// Whether the menu tree exists.
     static bool exists();
 
-    /// Deletes the menu tree (symbolic links are removed, not followed).
+    /**
+     * Deletes the menu tree (symbolic links are removed, not followed). The tree is renamed aside
+     * first, so that a process killed while deleting leaves no half of it behind.
+     */
     static void remove();
 
     /**
@@ -58,7 +61,11 @@ public:
      */
     static void generate(bool force);
 
-    /// initFolderStructure(), then a forced generation.
+    /**
+     * initFolderStructure(), then a forced generation. When there is no tree yet, it is built in a
+     * folder beside the menu directory and renamed into place when complete: a process killed
+     * meanwhile leaves no tree, which the next update() builds again, rather than part of one.
+     */
     static void init();
 
     /// remove(), then init(): the user's removals are forgotten.

@@ -674,6 +674,16 @@ std::vector<std::string> unescapedList(std::string_view raw)
     return list;
 }
 
+// Reading trims blanks around a value. escaped() keeps a space, a tab or a carriage return there,
+// but the format has no escape for a vertical tab or a form feed.
+bool survivesTrimming(std::string_view value)
+{
+    const auto unescapable = [](char c) {
+        return c == '\v' || c == '\f';
+    };
+    return value.empty() || (!unescapable(value.front()) && !unescapable(value.back()));
+}
+
 std::string escaped(std::string_view text)
 {
     std::string raw;
@@ -1261,8 +1271,9 @@ void NimbDesktopEntry::setUnknowns(const std::vector<std::pair<std::string, std:
     }
     const auto mainGroup = std::uint32_t(m_mainGroup);
     for (const auto &[key, value] : pairs) {
-        // A value that is not UTF-8 text would make the whole saved file unreadable.
-        if (!isValidKey(key) || !isCleanUtf8(value)) {
+        // A value that is not UTF-8 text would make the whole saved file unreadable; one that loses
+        // its ends when read back would be saved as another value.
+        if (!isValidKey(key) || !isCleanUtf8(value) || !survivesTrimming(value)) {
             continue;
         }
         const std::string text = key + escaped(value);

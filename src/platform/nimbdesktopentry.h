@@ -33,7 +33,7 @@
  * link to one), one larger than MaxFileSize, one holding a NUL byte or bytes that are not UTF-8, and
  * one without a "[Desktop Entry]" group.
  *
- * Parsing follows the specification where KConfig's KDesktopFile is known to differ: a UTF-8 byte-order
+ * Parsing follows the freedesktop rules where KConfig's KDesktopFile is known to differ: a UTF-8 byte-order
  * mark is skipped, "\;" inside a string value stays as written, "\\;" in a list ends an element, and the
  * translation is chosen by the full freedesktop locale rules (the encoding is dropped, the modifier
  * counts). KConfig's own extensions ("[$e]", "[$i]", "\x" escapes) are not understood. As in KConfig,
@@ -160,8 +160,9 @@ public:
      * Sets keys of the "[Desktop Entry]" group, replacing their values if present; saveAs() writes
      * them. Values are plain text, escaped when written. Pairs whose key is not a valid desktop-entry
      * key (letters, digits and '-') are ignored, and so are pairs whose value is not UTF-8 text (a NUL
-     * byte or bytes that are not UTF-8), which would make the saved file unreadable. Does nothing on
-     * an entry that is not loaded.
+     * byte or bytes that are not UTF-8), which would make the saved file unreadable, or whose value
+     * begins or ends with a vertical tab or a form feed, which reading trims and the format cannot
+     * escape. Does nothing on an entry that is not loaded.
      */
     void setUnknowns(const std::vector<std::pair<std::string, std::string>> &pairs);
 
