@@ -9,7 +9,7 @@
 #                      and LeakSanitizer (the build also holds the fuzz targets, whose seeds it replays)
 #   ./dev.sh fuzz      run every fuzz target for FUZZ_SECONDS (default 45) from its seed corpus
 #   ./dev.sh hardening sanitize, then fuzz
-#   ./dev.sh test      what CI runs: for now the test suite, as unit
+#   ./dev.sh test      what CI runs: unit, sanitize and fuzz, in this order
 # BUILD_DIR (default: build) is the build folder of demo and unit; SANITIZE_BUILD_DIR (default:
 # build-sanitize) the one of sanitize and fuzz.
 set -euo pipefail
@@ -124,10 +124,12 @@ sanitize)
 fuzz)
     run_fuzz
     ;;
-hardening)
+hardening | test)
+    stages=(sanitize fuzz)
+    [[ $1 == test ]] && stages=(unit sanitize fuzz)
     passed=0
     failed=0
-    for stage in sanitize fuzz; do
+    for stage in "${stages[@]}"; do
         echo "===== stage: $stage"
         # A process of its own: inside an if, bash would not stop a stage at its first failure.
         if "$source_dir/dev.sh" "$stage"; then
@@ -139,9 +141,6 @@ hardening)
     done
     echo "stages: $passed passed, $failed failed"
     [[ $failed -eq 0 ]]
-    ;;
-test)
-    run_unit
     ;;
 *)
     echo "usage: $0 demo|unit|sanitize|fuzz|hardening|test" >&2
