@@ -24,13 +24,19 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace
 {
 const QString originKey = QStringLiteral("X-Nimb-OriginFile");
 
 constexpr int killedRuns = 30;
+constexpr int killedUpdates = 3;
+// Enough that writing them takes far longer than noticing the first one.
+constexpr int addedApplications = 1500;
 constexpr int concurrentRounds = 15;
 constexpr int settingsRounds = 12;
 // A fixed seed: a failure can be replayed, give or take the machine's timing.
@@ -142,6 +148,7 @@ private Q_SLOTS:
     void init();
 
     void killedGeneration();
+    void killedUpdate();
     void concurrentGenerations();
     void concurrentSettingsSaves_data();
     void concurrentSettingsSaves();
@@ -211,6 +218,7 @@ QProcessEnvironment CrashSafetyTest::environment() const
     // Whatever the machine has, the tool must not reach a real bus.
     environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus"));
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home() + QStringLiteral("/.local/share"));
     return environment;
 }
 
@@ -304,6 +312,74 @@ void CrashSafetyTest::killedGeneration()
         }
     }
     qInfo("%d of %d runs killed while running, %d of them while the tree was being built or removed", killedWhileBuilding, killedRuns, interrupted);
+}
+
+// An ordinary update that adds many applications to one category is killed just after its first
+// write into the category's folder, which makes the folder newer than the applications still to
+// come. The next update must add them all the same, and afterwards judge the folder as usual again.
+void CrashSafetyTest::killedUpdate()
+{
+    QVERIFY(runTool({QStringLiteral("menu"), QStringLiteral("update")}));
+    const QString office = menuDir() + QStringLiteral("/office");
+    const QString applications = home() + QStringLiteral("/.local/share/applications");
+    QVERIFY(QDir().mkpath(applications));
+    const auto changeTime = [&office] {
+        struct stat status {};
+        ::stat(QFile::encodeName(office).constData(), &status);
+        return std::make_pair(status.st_ctim.tv_sec, status.st_ctim.tv_nsec);
+    };
+
+    int interrupted = 0;
+    for (int round = 0; round < killedUpdates; ++round) {
+        // Change times are compared to the millisecond.
+        QThread::msleep(20);
+        QStringList added;
+        for (int i = 0; i < addedApplications; ++i) {
+            const QString name = QStringLiteral("ledger-%1-%2.desktop").arg(round).arg(i);
+            QFile file(applications + QLatin1Char('/') + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Ledger %1 %2\nExec=ledger\nCategories=Office;\n").arg(round).arg(i).toUtf8());
+            added.append(name);
+        }
+
+        const auto before = changeTime();
+        QProcess process;
+        startTool(process, {QStringLiteral("menu"), QStringLiteral("update")});
+        QVERIFY(process.waitForStarted(toolTimeoutMs));
+        QElapsedTimer waited;
+        waited.start();
+        while (process.state() == QProcess::Running && changeTime() == before && waited.elapsed() < toolTimeoutMs) {
+            QThread::yieldCurrentThread();
+        }
+        process.kill();
+        QVERIFY(process.waitForFinished(toolTimeoutMs));
+        const QStringList presentList = QDir(office).entryList(QDir::Files);
+        const QSet<QString> present(presentList.cbegin(), presentList.cend());
+        const int written = std::count_if(added.cbegin(), added.cend(), [&present](const QString &name) {
+            return present.contains(name);
+        });
+        if (written < added.size()) {
+            ++interrupted;
+        }
+
+        checkItemsWhole();
+        QVERIFY(runTool({QStringLiteral("menu"), QStringLiteral("update")}));
+        const QStringList completedList = QDir(office).entryList(QDir::Files);
+        const QSet<QString> completed(completedList.cbegin(), completedList.cend());
+        for (const QString &name : std::as_const(added)) {
+            QVERIFY2(completed.contains(name), qPrintable(QStringLiteral("round %1: %2 missing, %3 of %4 written before the kill").arg(round).arg(name).arg(written).arg(added.size())));
+        }
+        checkItemsWhole();
+        // A completed update leaves nothing of its own behind ...
+        QCOMPARE(QDir(menuDir()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+
+        // ... so an item the user removes afterwards stays removed.
+        QVERIFY(QFile::remove(office + QLatin1Char('/') + added.first()));
+        QVERIFY(runTool({QStringLiteral("menu"), QStringLiteral("update")}));
+        QVERIFY(!QFileInfo::exists(office + QLatin1Char('/') + added.first()));
+    }
+    QVERIFY2(interrupted > 0, "no update was killed before it had written all its items");
+    qInfo("%d of %d updates killed halfway", interrupted, killedUpdates);
 }
 
 void CrashSafetyTest::concurrentGenerations()

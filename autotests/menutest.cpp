@@ -81,6 +81,8 @@ private Q_SLOTS:
     void overrides();
     void unforcedGenerationFollowsChangeTimes();
     void newApplicationsOfOneFolderAllWritten();
+    void interruptedUpdateGoesOn_data();
+    void interruptedUpdateGoesOn();
     void removalsRememberedUntilReset();
     void sameFileNameTwice();
     void administratorCategories();
@@ -323,6 +325,40 @@ void MenuTest::newApplicationsOfOneFolderAllWritten()
 
     Menu::generate(false);
     QCOMPARE(itemsBelow(office), (QStringList{QStringLiteral("a-writer.desktop"), QStringLiteral("b-sheets.desktop")}));
+}
+
+void MenuTest::interruptedUpdateGoesOn_data()
+{
+    // What a killed update may have left in the tree; %1 is a time before the application's file
+    // changed, in milliseconds since the epoch.
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<bool>("written");
+
+    QTest::addRow("forced run") << QStringLiteral("forced\n") << true;
+    QTest::addRow("folder time noted") << QStringLiteral("folder %1 office\n") << true;
+    QTest::addRow("time of another folder") << QStringLiteral("folder %1 games\n") << false;
+    QTest::addRow("first noted time counts") << QStringLiteral("folder %1 office\nfolder 9999999999999 office\n") << true;
+    QTest::addRow("folder name encoded") << QStringLiteral("folder %1 %6Fffice\n") << true;
+    QTest::addRow("line cut short") << QStringLiteral("folder %1 office") << false;
+    QTest::addRow("garbage") << QStringLiteral("folder x office\nforced now\n\n   \n") << false;
+}
+
+void MenuTest::interruptedUpdateGoesOn()
+{
+    QFETCH(QString, journal);
+    QFETCH(bool, written);
+
+    Menu::init();
+    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    const QString older = applications() + QStringLiteral("/older.desktop");
+    writeFile(older, desktopFile(QStringLiteral("Older"), QStringLiteral("Office;")));
+    makeNewer(office, older);
+    const QString journalFile = StartMenuUtils::menuDir() + QStringLiteral("/.update-journal");
+    writeFile(journalFile, journal.arg(changeTime(older).toMSecsSinceEpoch() - 1000).toUtf8());
+
+    Menu::update();
+    QCOMPARE(QFile::exists(item(QStringLiteral("office"), QStringLiteral("older.desktop"))), written);
+    QVERIFY(!QFile::exists(journalFile));
 }
 
 void MenuTest::removalsRememberedUntilReset()

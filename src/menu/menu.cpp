@@ -12,11 +12,13 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -25,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,6 +147,103 @@ bool copyTree(const QString &from, const QString &to)
     return copyTree(fs::path(from.toStdString()), fs::path(to.toStdString()), openFolders, error);
 }
 
+// The record an update keeps in the tree while it writes into it. Before its first write into a
+// category folder, an unforced update notes the folder's change time as it was before the run; a
+// forced update notes that it is forced. A run that completes removes the record. A run killed
+// halfway leaves it, and the next run goes on where that one stopped: forced, or judging the noted
+// folders by the times noted before the killed run's writes advanced them. Without it, the new
+// applications the killed run had not written yet would be older than their folder for good.
+//
+// One line a record, each appended with a single write(): a line cut short by a kill has no line
+// end and is not read; nothing was written for it yet.
+class UpdateJournal
+{
+public:
+    explicit UpdateJournal(const QString &menuDir)
+        : m_path(menuDir + QStringLiteral("/.update-journal"))
+    {
+        // Only a regular file is read: opening a FIFO put in its place would block.
+        QFile file(m_path);
+        if (!QFileInfo(m_path).isFile() || !file.open(QIODevice::ReadOnly)) {
+            return;
+        }
+        m_found = true;
+        const QList<QByteArray> lines = file.read(maxSize).split('\n');
+        // The last piece follows the last line end: empty, or a line cut short.
+        for (int i = 0; i + 1 < lines.size(); ++i) {
+            const QList<QByteArray> fields = lines.at(i).split(' ');
+            bool valid = false;
+            if (fields.size() == 1 && fields.at(0) == forcedRecord) {
+                m_forced = true;
+            } else if (fields.size() == 3 && fields.at(0) == folderRecord) {
+                const qint64 msecs = fields.at(1).toLongLong(&valid);
+                const QString id = QString::fromUtf8(QByteArray::fromPercentEncoding(fields.at(2)));
+                if (valid && !m_folderTimes.contains(id)) {
+                    m_folderTimes.insert(id, QDateTime::fromMSecsSinceEpoch(msecs));
+                }
+            }
+        }
+        qCDebug(LOG_GENERAL) << "going on with an interrupted update" << (m_forced ? "(forced)" : "") << m_folderTimes.keys();
+    }
+
+    bool isForced() const
+    {
+        return m_forced;
+    }
+
+    // The noted change time of a category folder; invalid if the journal has none.
+    QDateTime folderTime(const QString &id) const
+    {
+        return m_folderTimes.value(id);
+    }
+
+    void noteForced()
+    {
+        if (!m_forced) {
+            m_forced = append(QByteArray(forcedRecord) + '\n');
+        }
+    }
+
+    void noteFolder(const QString &id, const QDateTime &time)
+    {
+        if (time.isValid() && !m_folderTimes.contains(id)) {
+            m_folderTimes.insert(id, time);
+            append(QByteArray(folderRecord) + ' ' + QByteArray::number(time.toMSecsSinceEpoch()) + ' ' + id.toUtf8().toPercentEncoding() + '\n');
+        }
+    }
+
+    void finish()
+    {
+        if (m_found) {
+            QFile::remove(m_path);
+        }
+    }
+
+private:
+    bool append(const QByteArray &line)
+    {
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            qCDebug(LOG_GENERAL) << "cannot keep the update journal" << m_path << ::strerror(errno);
+            return false;
+        }
+        m_found = true;
+        const bool written = ::write(fd, line.constData(), size_t(line.size())) == line.size();
+        ::close(fd);
+        return written;
+    }
+
+    static constexpr const char *forcedRecord = "forced";
+    static constexpr const char *folderRecord = "folder";
+    // Far more than the records of every folder a tree may have.
+    static constexpr qint64 maxSize = 1 << 20;
+
+    QString m_path;
+    bool m_found = false;
+    bool m_forced = false;
+    QHash<QString, QDateTime> m_folderTimes;
+};
+
 struct TreeState {
     QMap<QString, QString> categoryIds; // desktop-entry category → category folder
     QSet<QString> recordedOrigins;
@@ -205,7 +305,7 @@ bool isSettingsCommand(const std::string &command)
 }
 
 // Pass 3: every accepted application the tree does not record yet goes into its category folder.
-void writeApplications(const QString &menuDir, const TreeState &tree, bool force)
+void writeApplications(const QString &menuDir, const TreeState &tree, bool force, UpdateJournal &journal)
 {
     const QMap<QString, SettingsMapRecord> settingsApplications = SettingsMap::loadSettingsMap();
     const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
@@ -218,7 +318,8 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
     const auto folderChangeTime = [&](const QString &id) {
         auto known = folderTimes.find(id);
         if (known == folderTimes.end()) {
-            known = folderTimes.insert(id, QFileInfo(menuDir + QLatin1Char('/') + id).metadataChangeTime());
+            const QDateTime noted = journal.folderTime(id);
+            known = folderTimes.insert(id, noted.isValid() ? noted : QFileInfo(menuDir + QLatin1Char('/') + id).metadataChangeTime());
         }
         return *known;
     };
@@ -258,8 +359,12 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
             }
 
             // An invalid time (no such folder) counts as earlier than any.
-            if (!force && !(folderChangeTime(id) < file.metadataChangeTime())) {
-                return;
+            if (!force) {
+                const QDateTime folderTime = folderChangeTime(id);
+                if (!(folderTime < file.metadataChangeTime())) {
+                    return;
+                }
+                journal.noteFolder(id, folderTime);
             }
             qCDebug(LOG_GENERAL) << "origin is newer than category" << origin;
             const QByteArray originUtf8 = origin.toUtf8();
@@ -272,10 +377,16 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
 
 void generateIn(const QString &menuDir, bool force)
 {
+    UpdateJournal journal(menuDir);
+    if (force || journal.isForced()) {
+        force = true;
+        journal.noteForced();
+    }
     TreeState tree;
     readTree(menuDir, tree);
     copyAdministratorCategories(menuDir, tree);
-    writeApplications(menuDir, tree, force);
+    writeApplications(menuDir, tree, force, journal);
+    journal.finish();
 }
 
 // A first tree is built in a folder beside the menu directory and renamed into place whole, and a

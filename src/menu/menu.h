@@ -56,6 +56,11 @@ public:
      * collect, copies the administrator-defined categories in, and writes every accepted
      * application that the tree does not record yet into its category folder.
      *
+     * A generation that writes into the tree keeps the hidden file ".update-journal" in it until
+     * done. A generation killed halfway so leaves it behind, and the next one completes what the
+     * killed one began: forced if that one was, otherwise judging each folder it wrote into by the
+     * folder's change time from before its writes.
+     *
      * @param force true writes every application not yet recorded; false only those whose desktop
      *              file changed after their category folder
      */
