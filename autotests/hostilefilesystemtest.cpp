@@ -751,6 +751,16 @@ void HostileFileSystemTest::hostileInput_data()
         makeLink(outside() + QStringLiteral("/tree-fifo"), menuDir() + QStringLiteral("/office/fifo.desktop"));
         makeFifo(menuDir() + QStringLiteral("/games/pipe.directory"));
     });
+    QTest::addRow("update journal that is a FIFO") << inBuiltTree([this] {
+        makeFifo(menuDir() + QStringLiteral("/.update-journal"));
+    });
+    QTest::addRow("update journal of 2 MB of binary") << inBuiltTree([this] {
+        QByteArray bytes(2 << 20, '\0');
+        for (int i = 0; i < bytes.size(); ++i) {
+            bytes[i] = char((i * 7919) >> 3);
+        }
+        writeFile(menuDir() + QStringLiteral("/.update-journal"), bytes);
+    });
 
     // Override files.
     QTest::addRow("override file that is a FIFO") << ignored([this] {

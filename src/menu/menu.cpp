@@ -222,7 +222,7 @@ public:
 private:
     bool append(const QByteArray &line)
     {
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
         if (fd < 0) {
             qCDebug(LOG_GENERAL) << "cannot keep the update journal" << m_path << ::strerror(errno);
             return false;
