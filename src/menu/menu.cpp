@@ -4,6 +4,7 @@
 */
 
 #include "menu.h"
+#include "entryrules_p.h"
 #include "filewalk_p.h"
 #include "logging.h"
 #include "nimbdesktopentry.h"
@@ -36,6 +37,9 @@ namespace fs = std::filesystem;
 
 namespace
 {
+using StartMenuUtils::isAccepted;
+using StartMenuUtils::isSettingsCommand;
+
 const QString templateTree = QStringLiteral("/usr/share/nimb-start-menu/startmenu");
 const QString excludedApplicationFolder = QStringLiteral("/usr/share/applications/nimbdesktop");
 const QString firstOverrideDir = QStringLiteral("/usr/share/nimb/desktop-entries-override");
@@ -47,11 +51,6 @@ const QString applicationEnding = QStringLiteral(".desktop");
 constexpr const char *categoriesKey = "X-Categories";
 constexpr const char *originKey = "X-Nimb-OriginFile";
 constexpr const char *yastGroupKey = "X-SuSE-YaST-Group";
-
-bool isAccepted(const NimbDesktopEntry &entry)
-{
-    return entry.isLoaded() && entry.isValid() && entry.isSuitable(nullptr) && entry.isDisplayable(nullptr) && entry.isForNimb(nullptr);
-}
 
 // Whether a file name ends with one of the suffixes a pass reads; the passes skip other files, whose
 // readability the walk then need not check.
@@ -296,12 +295,6 @@ void copyAdministratorCategories(const QString &menuDir, TreeState &tree)
             }
         });
     }
-}
-
-// The command is valid UTF-8, in which these ASCII words mean the same as in its decoded text.
-bool isSettingsCommand(const std::string &command)
-{
-    return command.find("kcmshell") != std::string::npos || command.rfind("systemsettings", 0) == 0;
 }
 
 // Pass 3: every accepted application the tree does not record yet goes into its category folder.

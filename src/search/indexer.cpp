@@ -4,6 +4,7 @@
 */
 
 #include "indexer.h"
+#include "entryrules_p.h"
 #include "filewalk_p.h"
 #include "kcmoduleitem.h"
 #include "nimbdesktopentry.h"
@@ -26,6 +27,9 @@
 
 namespace
 {
+using StartMenuUtils::isAccepted;
+using StartMenuUtils::isSettingsCommand;
+
 constexpr int reservedKeys = 10000;
 // QFileInfo::suffix() is "desktop" exactly when the path ends so.
 const QString desktopFileEnding = QStringLiteral(".desktop");
@@ -136,18 +140,6 @@ const QSet<QString> &allActions()
 {
     static const QSet<QString> paths = updateActivatedActions() + updateAvailableActions() + noUpdateActions();
     return paths;
-}
-
-bool isAccepted(const NimbDesktopEntry &entry)
-{
-    return entry.isLoaded() && entry.isValid() && entry.isSuitable(nullptr) && entry.isDisplayable(nullptr) && entry.isForNimb(nullptr);
-}
-
-// Settings modules come from the settings tree; their launchers would only double them. The
-// command is valid UTF-8, in which these ASCII words mean the same as in its decoded text.
-bool isSettingsCommand(const std::string &command)
-{
-    return command.find("kcmshell") != std::string::npos || command.rfind("systemsettings", 0) == 0;
 }
 
 QString entryText(const NimbDesktopEntry &entry, std::string (NimbDesktopEntry::*accessor)() const)
