@@ -229,74 +229,82 @@ constexpr std::uint8_t tooLarge1000 = 1 << 6; // F5..FF followed by 80..8F
 constexpr std::uint8_t overlong4 = 1 << 6; // F0 followed by 80..8F
 constexpr std::uint8_t twoContinuations = 1 << 7; // a continuation byte followed by another
 constexpr std::uint8_t carry = tooShort | tooLong | twoContinuations; // errors decided by the high halves alone
+constexpr std::uint8_t large = carry | tooLarge | tooLarge1000;
+constexpr std::uint8_t continuation = tooLong | overlong2 | twoContinuations;
 
-template<typename... Bytes>
-__attribute__((target("ssse3"))) __m128i table(Bytes... values)
-{
-    static_assert(sizeof...(values) == 16);
-    return _mm_setr_epi8(char(std::uint8_t(values))...);
-}
+// The errors a pair of bytes may make, by the high half of the byte before, by its low half, and by
+// the high half of the byte itself; a pair is wrong when all three agree on an error.
+alignas(16) constexpr std::uint8_t firstHigh[16] = {tooLong,
+                                                    tooLong,
+                                                    tooLong,
+                                                    tooLong,
+                                                    tooLong,
+                                                    tooLong,
+                                                    tooLong,
+                                                    tooLong,
+                                                    twoContinuations,
+                                                    twoContinuations,
+                                                    twoContinuations,
+                                                    twoContinuations,
+                                                    tooShort | overlong2,
+                                                    tooShort,
+                                                    tooShort | overlong3 | surrogate,
+                                                    tooShort | tooLarge | tooLarge1000 | overlong4};
+alignas(16) constexpr std::uint8_t firstLow[16] = {carry | overlong3 | overlong2 | overlong4,
+                                                   carry | overlong2,
+                                                   carry,
+                                                   carry,
+                                                   carry | tooLarge,
+                                                   large,
+                                                   large,
+                                                   large,
+                                                   large,
+                                                   large,
+                                                   large,
+                                                   large,
+                                                   large,
+                                                   large | surrogate,
+                                                   large,
+                                                   large};
+alignas(16) constexpr std::uint8_t secondHigh[16] = {tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     continuation | overlong3 | tooLarge1000 | overlong4,
+                                                     continuation | overlong3 | tooLarge,
+                                                     continuation | surrogate | tooLarge,
+                                                     continuation | surrogate | tooLarge,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort,
+                                                     tooShort};
+// A block ending in bytes above these is cut short unless the next block goes on with the sequence.
+// The last sixteen serve the narrow blocks.
+alignas(32) constexpr std::uint8_t incompleteAbove[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,     0xFF,     0xFF,    0xFF,
+                                                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,     0xFF,     0xFF,    0xFF,
+                                                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0 - 1, 0xE0 - 1, 0xC0 - 1};
 
 struct Checker {
     __m128i error;
     __m128i previous;
     __m128i previousIncomplete;
+    // The tables, loaded once for the whole text.
+    __m128i firstHighTable = load(firstHigh);
+    __m128i firstLowTable = load(firstLow);
+    __m128i secondHighTable = load(secondHigh);
+    __m128i incompleteTable = load(incompleteAbove + 16);
+
+    __attribute__((target("ssse3"))) static __m128i load(const std::uint8_t *table)
+    {
+        return _mm_load_si128(reinterpret_cast<const __m128i *>(table));
+    }
 
     __attribute__((target("ssse3"))) void check(__m128i input)
     {
-        constexpr std::uint8_t large = carry | tooLarge | tooLarge1000;
-        constexpr std::uint8_t continuation = tooLong | overlong2 | twoContinuations;
-        // By the high half of the byte before, by its low half, and by the high half of the byte itself.
-        const __m128i firstHigh = table(tooLong,
-                                        tooLong,
-                                        tooLong,
-                                        tooLong,
-                                        tooLong,
-                                        tooLong,
-                                        tooLong,
-                                        tooLong,
-                                        twoContinuations,
-                                        twoContinuations,
-                                        twoContinuations,
-                                        twoContinuations,
-                                        tooShort | overlong2,
-                                        tooShort,
-                                        tooShort | overlong3 | surrogate,
-                                        tooShort | tooLarge | tooLarge1000 | overlong4);
-        const __m128i firstLow = table(carry | overlong3 | overlong2 | overlong4,
-                                       carry | overlong2,
-                                       carry,
-                                       carry,
-                                       carry | tooLarge,
-                                       large,
-                                       large,
-                                       large,
-                                       large,
-                                       large,
-                                       large,
-                                       large,
-                                       large,
-                                       large | surrogate,
-                                       large,
-                                       large);
-        const __m128i secondHigh = table(tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         continuation | overlong3 | tooLarge1000 | overlong4,
-                                         continuation | overlong3 | tooLarge,
-                                         continuation | surrogate | tooLarge,
-                                         continuation | surrogate | tooLarge,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort,
-                                         tooShort);
-        // A block ending in these is cut short unless the next block goes on with the sequence.
-        const __m128i incompleteAbove = table(0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0 - 1, 0xE0 - 1, 0xC0 - 1);
         const __m128i lowNibble = _mm_set1_epi8(0x0F);
         const __m128i zero = _mm_setzero_si128();
 
@@ -306,15 +314,59 @@ struct Checker {
             previousIncomplete = zero;
         } else {
             const __m128i previous1 = _mm_alignr_epi8(input, previous, 15);
-            const __m128i special = _mm_and_si128(_mm_and_si128(_mm_shuffle_epi8(firstHigh, _mm_and_si128(_mm_srli_epi16(previous1, 4), lowNibble)),
-                                                                _mm_shuffle_epi8(firstLow, _mm_and_si128(previous1, lowNibble))),
-                                                  _mm_shuffle_epi8(secondHigh, _mm_and_si128(_mm_srli_epi16(input, 4), lowNibble)));
+            const __m128i special = _mm_and_si128(_mm_and_si128(_mm_shuffle_epi8(firstHighTable, _mm_and_si128(_mm_srli_epi16(previous1, 4), lowNibble)),
+                                                                _mm_shuffle_epi8(firstLowTable, _mm_and_si128(previous1, lowNibble))),
+                                                  _mm_shuffle_epi8(secondHighTable, _mm_and_si128(_mm_srli_epi16(input, 4), lowNibble)));
             // Third and fourth bytes of a sequence must be continuation bytes, and only they may follow one.
             const __m128i third = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 14), _mm_set1_epi8(char(0xE0 - 0x80)));
             const __m128i fourth = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 13), _mm_set1_epi8(char(0xF0 - 0x80)));
             const __m128i mustContinue = _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(char(0x80)));
             error = _mm_or_si128(error, _mm_xor_si128(mustContinue, special));
-            previousIncomplete = _mm_subs_epu8(input, incompleteAbove);
+            previousIncomplete = _mm_subs_epu8(input, incompleteTable);
+        }
+        previous = input;
+    }
+};
+
+// The same, thirty-two bytes at a time. AVX2 looks up within each half of a register, so the
+// tables are repeated in both halves.
+struct WideChecker {
+    __m256i error;
+    __m256i previous;
+    __m256i previousIncomplete;
+    __m256i firstHighTable = load(firstHigh);
+    __m256i firstLowTable = load(firstLow);
+    __m256i secondHighTable = load(secondHigh);
+    __m256i incompleteTable = _mm256_load_si256(reinterpret_cast<const __m256i *>(incompleteAbove));
+
+    __attribute__((target("avx2"))) static __m256i load(const std::uint8_t *table)
+    {
+        return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(table)));
+    }
+
+    __attribute__((target("avx2"))) void check(__m256i input)
+    {
+        const __m256i lowNibble = _mm256_set1_epi8(0x0F);
+        const __m256i zero = _mm256_setzero_si256();
+
+        error = _mm256_or_si256(error, _mm256_cmpeq_epi8(input, zero));
+        if (_mm256_movemask_epi8(input) == 0) {
+            error = _mm256_or_si256(error, previousIncomplete);
+            previousIncomplete = zero;
+        } else {
+            // The bytes before each byte, across the two halves: the last half of the previous block
+            // comes before the first half of this one.
+            const __m256i before = _mm256_permute2x128_si256(previous, input, 0x21);
+            const __m256i previous1 = _mm256_alignr_epi8(input, before, 15);
+            const __m256i special =
+                _mm256_and_si256(_mm256_and_si256(_mm256_shuffle_epi8(firstHighTable, _mm256_and_si256(_mm256_srli_epi16(previous1, 4), lowNibble)),
+                                                  _mm256_shuffle_epi8(firstLowTable, _mm256_and_si256(previous1, lowNibble))),
+                                 _mm256_shuffle_epi8(secondHighTable, _mm256_and_si256(_mm256_srli_epi16(input, 4), lowNibble)));
+            const __m256i third = _mm256_subs_epu8(_mm256_alignr_epi8(input, before, 14), _mm256_set1_epi8(char(0xE0 - 0x80)));
+            const __m256i fourth = _mm256_subs_epu8(_mm256_alignr_epi8(input, before, 13), _mm256_set1_epi8(char(0xF0 - 0x80)));
+            const __m256i mustContinue = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(char(0x80)));
+            error = _mm256_or_si256(error, _mm256_xor_si256(mustContinue, special));
+            previousIncomplete = _mm256_subs_epu8(input, incompleteTable);
         }
         previous = input;
     }
@@ -339,130 +391,6 @@ __attribute__((target("ssse3"))) bool isCleanUtf8Ssse3(std::string_view text)
     const __m128i error = _mm_or_si128(checker.error, checker.previousIncomplete);
     return _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) == 0xFFFF;
 }
-
-// The same, thirty-two bytes at a time; the tables are repeated in both halves, since AVX2 looks up
-// within each half of a register.
-template<typename... Bytes>
-__attribute__((target("avx2"))) __m256i table2(Bytes... values)
-{
-    static_assert(sizeof...(values) == 16);
-    return _mm256_setr_epi8(char(std::uint8_t(values))..., char(std::uint8_t(values))...);
-}
-
-struct WideChecker {
-    __m256i error;
-    __m256i previous;
-    __m256i previousIncomplete;
-
-    __attribute__((target("avx2"))) void check(__m256i input)
-    {
-        constexpr std::uint8_t large = carry | tooLarge | tooLarge1000;
-        constexpr std::uint8_t continuation = tooLong | overlong2 | twoContinuations;
-        const __m256i firstHigh = table2(tooLong,
-                                         tooLong,
-                                         tooLong,
-                                         tooLong,
-                                         tooLong,
-                                         tooLong,
-                                         tooLong,
-                                         tooLong,
-                                         twoContinuations,
-                                         twoContinuations,
-                                         twoContinuations,
-                                         twoContinuations,
-                                         tooShort | overlong2,
-                                         tooShort,
-                                         tooShort | overlong3 | surrogate,
-                                         tooShort | tooLarge | tooLarge1000 | overlong4);
-        const __m256i firstLow = table2(carry | overlong3 | overlong2 | overlong4,
-                                        carry | overlong2,
-                                        carry,
-                                        carry,
-                                        carry | tooLarge,
-                                        large,
-                                        large,
-                                        large,
-                                        large,
-                                        large,
-                                        large,
-                                        large,
-                                        large,
-                                        large | surrogate,
-                                        large,
-                                        large);
-        const __m256i secondHigh = table2(tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          continuation | overlong3 | tooLarge1000 | overlong4,
-                                          continuation | overlong3 | tooLarge,
-                                          continuation | surrogate | tooLarge,
-                                          continuation | surrogate | tooLarge,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort,
-                                          tooShort);
-        const __m256i incompleteAbove = _mm256_setr_epi8(-1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         -1,
-                                                         char(0xF0 - 1),
-                                                         char(0xE0 - 1),
-                                                         char(0xC0 - 1));
-        const __m256i lowNibble = _mm256_set1_epi8(0x0F);
-        const __m256i zero = _mm256_setzero_si256();
-
-        error = _mm256_or_si256(error, _mm256_cmpeq_epi8(input, zero));
-        if (_mm256_movemask_epi8(input) == 0) {
-            error = _mm256_or_si256(error, previousIncomplete);
-            previousIncomplete = zero;
-        } else {
-            // The bytes before each byte, across the two halves: the last half of the previous block
-            // comes before the first half of this one.
-            const __m256i before = _mm256_permute2x128_si256(previous, input, 0x21);
-            const __m256i previous1 = _mm256_alignr_epi8(input, before, 15);
-            const __m256i special =
-                _mm256_and_si256(_mm256_and_si256(_mm256_shuffle_epi8(firstHigh, _mm256_and_si256(_mm256_srli_epi16(previous1, 4), lowNibble)),
-                                                  _mm256_shuffle_epi8(firstLow, _mm256_and_si256(previous1, lowNibble))),
-                                 _mm256_shuffle_epi8(secondHigh, _mm256_and_si256(_mm256_srli_epi16(input, 4), lowNibble)));
-            const __m256i third = _mm256_subs_epu8(_mm256_alignr_epi8(input, before, 14), _mm256_set1_epi8(char(0xE0 - 0x80)));
-            const __m256i fourth = _mm256_subs_epu8(_mm256_alignr_epi8(input, before, 13), _mm256_set1_epi8(char(0xF0 - 0x80)));
-            const __m256i mustContinue = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(char(0x80)));
-            error = _mm256_or_si256(error, _mm256_xor_si256(mustContinue, special));
-            previousIncomplete = _mm256_subs_epu8(input, incompleteAbove);
-        }
-        previous = input;
-    }
-};
 
 __attribute__((target("avx2"))) bool isCleanUtf8Avx2(std::string_view text)
 {
