@@ -324,7 +324,8 @@ void CrashSafetyTest::killedUpdate()
     const QString applications = home() + QStringLiteral("/.local/share/applications");
     QVERIFY(QDir().mkpath(applications));
     const auto changeTime = [&office] {
-        struct stat status {};
+        struct stat status {
+        };
         ::stat(QFile::encodeName(office).constData(), &status);
         return std::make_pair(status.st_ctim.tv_sec, status.st_ctim.tv_nsec);
     };
@@ -367,7 +368,8 @@ void CrashSafetyTest::killedUpdate()
         const QStringList completedList = QDir(office).entryList(QDir::Files);
         const QSet<QString> completed(completedList.cbegin(), completedList.cend());
         for (const QString &name : std::as_const(added)) {
-            QVERIFY2(completed.contains(name), qPrintable(QStringLiteral("round %1: %2 missing, %3 of %4 written before the kill").arg(round).arg(name).arg(written).arg(added.size())));
+            QVERIFY2(completed.contains(name),
+                     qPrintable(QStringLiteral("round %1: %2 missing, %3 of %4 written before the kill").arg(round).arg(name).arg(written).arg(added.size())));
         }
         checkItemsWhole();
         // A completed update leaves nothing of its own behind ...

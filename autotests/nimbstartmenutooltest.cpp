@@ -145,8 +145,11 @@ void NimbStartMenuToolTest::menuUpdate()
                                        {QStringLiteral("name"), QStringLiteral("Abacus")}}));
     for (const auto &item : added) {
         const QString file = item.toObject().value(QStringLiteral("file")).toString();
-        QVERIFY2(!QStringList({QStringLiteral("hidden-helper.desktop"), QStringLiteral("kcm_demo_mouse.desktop"), QStringLiteral("yast-printer.desktop"),
-                              QStringLiteral("talvo-display-settings.desktop"), QStringLiteral("other-desktop-panel.desktop")})
+        QVERIFY2(!QStringList({QStringLiteral("hidden-helper.desktop"),
+                               QStringLiteral("kcm_demo_mouse.desktop"),
+                               QStringLiteral("yast-printer.desktop"),
+                               QStringLiteral("talvo-display-settings.desktop"),
+                               QStringLiteral("other-desktop-panel.desktop")})
                       .contains(file),
                  qPrintable(file));
     }
@@ -353,7 +356,8 @@ void NimbStartMenuToolTest::fileIndexerFolders()
         const QJsonObject result = runJson(QStringList{QStringLiteral("files"), QStringLiteral("folders")} + edit);
         for (const auto &value : result.value(QStringLiteral("folders")).toArray()) {
             const QJsonObject row = value.toObject();
-            rows.append(QStringLiteral("%1 %2").arg(row.value(QStringLiteral("included")).toBool() ? QLatin1Char('+') : QLatin1Char('-'))
+            rows.append(QStringLiteral("%1 %2")
+                            .arg(row.value(QStringLiteral("included")).toBool() ? QLatin1Char('+') : QLatin1Char('-'))
                             .arg(row.value(QStringLiteral("folder")).toString()));
         }
         return rows;
@@ -403,11 +407,13 @@ void NimbStartMenuToolTest::usageErrors_data()
     QTest::addRow("search without query") << QStringList{QStringLiteral("search")} << QStringLiteral("search needs a query");
     QTest::addRow("limit not a number") << QStringList{QStringLiteral("search"), QStringLiteral("x"), QStringLiteral("--limit"), QStringLiteral("many")}
                                         << QStringLiteral("--limit needs a number");
-    QTest::addRow("unknown command option") << QStringList{QStringLiteral("search"), QStringLiteral("--fast"), QStringLiteral("x")} << QStringLiteral("Unknown option 'fast'");
+    QTest::addRow("unknown command option") << QStringList{QStringLiteral("search"), QStringLiteral("--fast"), QStringLiteral("x")}
+                                            << QStringLiteral("Unknown option 'fast'");
     QTest::addRow("update-state with a word") << QStringList{QStringLiteral("update-state"), QStringLiteral("now")}
                                               << QStringLiteral("update-state takes nothing or \"activate\"");
     QTest::addRow("files without action") << QStringList{QStringLiteral("files")} << QStringLiteral("files needs an action");
-    QTest::addRow("unknown files action") << QStringList{QStringLiteral("files"), QStringLiteral("reindex")} << QStringLiteral("unknown files action \"reindex\"");
+    QTest::addRow("unknown files action") << QStringList{QStringLiteral("files"), QStringLiteral("reindex")}
+                                          << QStringLiteral("unknown files action \"reindex\"");
     QTest::addRow("folders edit without a path") << QStringList{QStringLiteral("files"), QStringLiteral("folders"), QStringLiteral("add")}
                                                  << QStringLiteral("files folders takes nothing, or add");
     QTest::addRow("watch with an argument") << QStringList{QStringLiteral("watch"), QStringLiteral("x")} << QStringLiteral("watch takes no arguments");
@@ -458,7 +464,9 @@ void NimbStartMenuToolTest::watchReportsNewApplication()
 
     QProcess process;
     process.setProcessEnvironment(environment());
-    process.start(m_tool, {QStringLiteral("--root"), QStringLiteral(DEMO_ROOT), QStringLiteral("--home"), m_home->path(), QStringLiteral("--json"), QStringLiteral("watch")});
+    process.start(
+        m_tool,
+        {QStringLiteral("--root"), QStringLiteral(DEMO_ROOT), QStringLiteral("--home"), m_home->path(), QStringLiteral("--json"), QStringLiteral("watch")});
     QVERIFY(process.waitForStarted());
     QByteArray output;
     const auto readLines = [&process, &output] {
