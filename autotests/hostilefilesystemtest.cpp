@@ -757,7 +757,7 @@ void HostileFileSystemTest::hostileInput_data()
     QTest::addRow("update journal of 2 MB of binary") << inBuiltTree([this] {
         QByteArray bytes(2 << 20, '\0');
         for (int i = 0; i < bytes.size(); ++i) {
-            bytes[i] = char((i * 7919) >> 3);
+            bytes[i] = char((quint32(i) * 7919u) >> 3);
         }
         writeFile(menuDir() + QStringLiteral("/.update-journal"), bytes);
     });
