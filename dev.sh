@@ -29,7 +29,7 @@ packages=(
 BUILD_DIR=${BUILD_DIR:-build}
 SANITIZE_BUILD_DIR=${SANITIZE_BUILD_DIR:-build-sanitize}
 FUZZ_SECONDS=${FUZZ_SECONDS:-45}
-fuzz_targets=(desktopentry settingsmap wordindex balooprogress messagehandler foldertablemodel)
+fuzz_targets=(desktopentry settingsmap wordindex balooprogress messagehandler foldertablemodel utf8)
 
 install_missing() {
     local missing=()
