@@ -4,6 +4,7 @@
 */
 
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -19,30 +20,9 @@ namespace
 {
 const QByteArray endOfCall = "-- end of call";
 
-QString themeDir()
-{
-    return QDir::homePath() + QStringLiteral("/.nimb/wm");
-}
-
 QString themeFile()
 {
-    return themeDir() + QStringLiteral("/current.themerc");
-}
-
-// QSettings keeps what it read while a file's size and modification time stay the same, so every
-// version gets a time of its own.
-bool writeTheme(const QByteArray &content)
-{
-    static int version = 0;
-    QFile file(themeFile());
-    return QDir().mkpath(themeDir()) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size() && file.flush()
-        && file.setFileTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC).addSecs(++version), QFileDevice::FileModificationTime);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return QDir::homePath() + QStringLiteral("/.nimb/wm/current.themerc");
 }
 
 bool writeScript(const QString &path, const QByteArray &body)
@@ -90,15 +70,8 @@ private:
 
 void ClassicMenuTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    const QString home = m_tempDir.filePath(QStringLiteral("home"));
-    QVERIFY(QDir().mkpath(home));
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
+    QVERIFY(!TestSupport::isolate(m_tempDir).isEmpty());
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_tempDir.path()));
-    StartMenuUtils::setSystemRoot(m_tempDir.filePath(QStringLiteral("root")));
-    QCOMPARE(QDir::homePath(), home);
 
     m_originalPath = qgetenv("PATH");
     m_recordFile = m_tempDir.filePath(QStringLiteral("calls"));
@@ -110,7 +83,7 @@ void ClassicMenuTest::init()
     QDir(QDir::homePath() + QStringLiteral("/.nimb")).removeRecursively();
     QDir(m_standInDir).removeRecursively();
     QFile::remove(m_recordFile);
-    QVERIFY(!QFileInfo::exists(themeDir()));
+    QVERIFY(!QFileInfo::exists(QFileInfo(themeFile()).path()));
 }
 
 void ClassicMenuTest::cleanup()
@@ -154,20 +127,20 @@ void ClassicMenuTest::isClassicMenuEnabled()
     QFETCH(bool, expected);
 
     if (fileExists) {
-        QVERIFY(writeTheme(content));
+        QVERIFY(TestSupport::writeNewVersion(themeFile(), content));
     }
     QCOMPARE(StartMenuUtils::isClassicMenuEnabled(), expected);
     QCOMPARE(QFileInfo::exists(themeFile()), fileExists);
     if (fileExists) {
-        QCOMPARE(readFile(themeFile()), content);
+        QCOMPARE(TestSupport::readFile(themeFile()), content);
     }
 }
 
 void ClassicMenuTest::isClassicMenuEnabledRereadsFile()
 {
-    QVERIFY(writeTheme("UseStartButton=true\n"));
+    QVERIFY(TestSupport::writeNewVersion(themeFile(), "UseStartButton=true\n"));
     QCOMPARE(StartMenuUtils::isClassicMenuEnabled(), true);
-    QVERIFY(writeTheme("UseStartButton=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(themeFile(), "UseStartButton=false\n"));
     QCOMPARE(StartMenuUtils::isClassicMenuEnabled(), false);
     QVERIFY(QFile::remove(themeFile()));
     QCOMPARE(StartMenuUtils::isClassicMenuEnabled(), false);
@@ -192,7 +165,7 @@ void ClassicMenuTest::enableClassicMenuStartsTool()
     putFirstOnPath(m_standInDir);
 
     StartMenuUtils::enableClassicMenu(enable);
-    QCOMPARE(readFile(m_recordFile), expectedCalls);
+    QCOMPARE(TestSupport::readFile(m_recordFile), expectedCalls);
     QVERIFY(!QFileInfo::exists(themeFile()));
 }
 
@@ -203,7 +176,7 @@ void ClassicMenuTest::enableClassicMenuWaitsForTool()
     putFirstOnPath(m_standInDir);
 
     StartMenuUtils::enableClassicMenu(true);
-    QCOMPARE(readFile(m_recordFile), QByteArray("true\n"));
+    QCOMPARE(TestSupport::readFile(m_recordFile), QByteArray("true\n"));
 }
 
 void ClassicMenuTest::missingToolChangesNothing()
@@ -211,18 +184,18 @@ void ClassicMenuTest::missingToolChangesNothing()
     QVERIFY(QDir().mkpath(m_standInDir));
     qputenv("PATH", QFile::encodeName(m_standInDir));
     QVERIFY(QStandardPaths::findExecutable(QStringLiteral("nimb-wmfunc")).isEmpty());
-    QVERIFY(writeTheme("UseStartButton=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(themeFile(), "UseStartButton=false\n"));
 
     StartMenuUtils::enableClassicMenu(true);
     QCOMPARE(StartMenuUtils::isClassicMenuEnabled(), false);
-    QCOMPARE(readFile(themeFile()), QByteArray("UseStartButton=false\n"));
+    QCOMPARE(TestSupport::readFile(themeFile()), QByteArray("UseStartButton=false\n"));
 }
 
 void ClassicMenuTest::failingToolChangesNothing()
 {
     QVERIFY(writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"), "echo 'ClassicMenuTest: failing on purpose' >&2\nexit 3\n"));
     putFirstOnPath(m_standInDir);
-    QVERIFY(writeTheme("UseStartButton=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(themeFile(), "UseStartButton=false\n"));
 
     StartMenuUtils::enableClassicMenu(true);
     QCOMPARE(StartMenuUtils::isClassicMenuEnabled(), false);
@@ -251,7 +224,7 @@ void ClassicMenuTest::roundTripThroughShippedTool()
     putFirstOnPath(QCoreApplication::applicationDirPath());
     QCOMPARE(QStandardPaths::findExecutable(QStringLiteral("nimb-wmfunc")), shippedTool());
     if (fileExists) {
-        QVERIFY(writeTheme(content));
+        QVERIFY(TestSupport::writeNewVersion(themeFile(), content));
     }
 
     StartMenuUtils::enableClassicMenu(enable);
@@ -266,7 +239,7 @@ void ClassicMenuTest::shippedToolKeepsOtherEntries()
 {
     QVERIFY2(QFileInfo(shippedTool()).isExecutable(), qPrintable(shippedTool() + QStringLiteral(" is not built")));
     putFirstOnPath(QCoreApplication::applicationDirPath());
-    QVERIFY(writeTheme("[General]\nTheme=ClassicMenuTest\nUseStartButton=false\n\n[Colors]\nAccent=blue\nPanel=dark grey\n"));
+    QVERIFY(TestSupport::writeNewVersion(themeFile(), "[General]\nTheme=ClassicMenuTest\nUseStartButton=false\n\n[Colors]\nAccent=blue\nPanel=dark grey\n"));
 
     StartMenuUtils::enableClassicMenu(true);
     QVERIFY(StartMenuUtils::isClassicMenuEnabled());
@@ -307,14 +280,14 @@ void ClassicMenuTest::shippedToolUsageErrors()
     QCOMPARE(tool.exitCode(), 2);
     QVERIFY2(QString::fromLocal8Bit(tool.readAllStandardError()).contains(message), qPrintable(message));
     QCOMPARE(tool.readAllStandardOutput(), QByteArray());
-    QVERIFY(!QFileInfo::exists(themeDir()));
+    QVERIFY(!QFileInfo::exists(QFileInfo(themeFile()).path()));
 }
 
 void ClassicMenuTest::shippedToolRefusesUnparsableFile()
 {
     QVERIFY2(QFileInfo(shippedTool()).isExecutable(), qPrintable(shippedTool() + QStringLiteral(" is not built")));
     const QByteArray content = "[General\nUseStartButton=false\nTheme=ClassicMenuTest\n";
-    QVERIFY(writeTheme(content));
+    QVERIFY(TestSupport::writeNewVersion(themeFile(), content));
 
     QProcess tool;
     tool.start(shippedTool(), {"NIMBWM_UPDATE_VAL", "UseStartButton", "true"});
@@ -322,7 +295,7 @@ void ClassicMenuTest::shippedToolRefusesUnparsableFile()
     QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
     QCOMPARE(tool.exitCode(), 1);
     QVERIFY(tool.readAllStandardError().contains("cannot parse"));
-    QCOMPARE(readFile(themeFile()), content);
+    QCOMPARE(TestSupport::readFile(themeFile()), content);
 }
 
 QTEST_GUILESS_MAIN(ClassicMenuTest)

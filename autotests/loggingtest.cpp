@@ -5,6 +5,7 @@
 
 #include "logging.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,16 +138,8 @@ private:
 
 void LoggingTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-
-    m_home = m_tempDir.path() + QStringLiteral("/home");
-    QVERIFY(QDir().mkpath(m_home));
-    qputenv("HOME", QFile::encodeName(m_home));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home + QStringLiteral("/.local/share")));
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(m_tempDir.path() + QStringLiteral("/system-data")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home + QStringLiteral("/.config")));
-    StartMenuUtils::setSystemRoot(m_tempDir.path() + QStringLiteral("/root"));
+    m_home = TestSupport::isolate(m_tempDir);
+    QVERIFY(!m_home.isEmpty());
 
     // QTest's own handler, put back after every case that lets the library replace it.
     m_testHandler = qInstallMessageHandler(nullptr);

@@ -5,6 +5,7 @@
 
 #include "menusettings.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,11 +54,6 @@ const QVector<Preference> &preferences()
     return table;
 }
 
-QString configFile()
-{
-    return QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
-}
-
 // QML hands a string list back as a list of variants.
 QVariant normalised(const QVariant &value, const QVariant &like)
 {
@@ -96,22 +92,14 @@ private:
 
 void MenuSettingsQmlTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    const QString home = m_tempDir.filePath(QStringLiteral("home"));
-    QVERIFY(QDir().mkpath(home));
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(home + QStringLiteral("/.cache")));
-    StartMenuUtils::setSystemRoot(m_tempDir.filePath(QStringLiteral("root")));
-    QCOMPARE(QDir::homePath(), home);
+    QVERIFY(!TestSupport::isolate(m_tempDir).isEmpty());
 
     qmlRegisterType<MenuSettings>("org.nimbtest.startmenu", 1, 0, "MenuSettings");
 }
 
 void MenuSettingsQmlTest::init()
 {
-    QDir(QFileInfo(configFile()).path()).removeRecursively();
+    QDir(QFileInfo(TestSupport::preferencesFile()).path()).removeRecursively();
     const QtMessageHandler handler = qInstallMessageHandler(nullptr);
     qInstallMessageHandler(handler);
     m_testMessageHandler = handler;
@@ -253,7 +241,7 @@ void MenuSettingsQmlTest::bindingFollowsChangeSignal()
 void MenuSettingsQmlTest::loadFromQml()
 {
     {
-        QSettings file(configFile(), QSettings::NativeFormat);
+        QSettings file(TestSupport::preferencesFile(), QSettings::NativeFormat);
         file.setValue("enableSortAppsAlphabetically", true);
         file.setValue("appsMode", "grid");
         file.setValue("tabs", QStringList{"leave", "gridrecent", "gridapps"});
@@ -284,10 +272,10 @@ void MenuSettingsQmlTest::saveFromQml()
                               "    }\n"
                               "}"));
     QVERIFY(object);
-    QVERIFY(!QFileInfo::exists(configFile()));
+    QVERIFY(!QFileInfo::exists(TestSupport::preferencesFile()));
     QVERIFY(QMetaObject::invokeMethod(object.get(), "store"));
 
-    const QSettings file(configFile(), QSettings::NativeFormat);
+    const QSettings file(TestSupport::preferencesFile(), QSettings::NativeFormat);
     QCOMPARE(file.value("enableSortAppsAlphabetically").toString(), QStringLiteral("true"));
     QCOMPARE(file.value("enableRecent").toString(), QStringLiteral("false"));
     QVERIFY(!file.contains("enableSortAppsAlphabatically"));

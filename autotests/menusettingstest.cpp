@@ -6,6 +6,7 @@
 #include "menusettings.h"
 #include "logging.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -58,38 +59,12 @@ const QVector<Preference> &preferences()
     return table;
 }
 
-QString configDir()
-{
-    return QDir::homePath() + QStringLiteral("/.config/kolvatek");
-}
-
-QString configFile()
-{
-    return configDir() + QStringLiteral("/nimb-start-menu.conf");
-}
-
-// Writes the file in place. QSettings keeps what it read while a file's size and modification time
-// stay the same, so every version gets a time of its own.
-bool writeConfig(const QByteArray &content)
-{
-    static int version = 0;
-    QFile file(configFile());
-    return QDir().mkpath(configDir()) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size() && file.flush()
-        && file.setFileTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC).addSecs(++version), QFileDevice::FileModificationTime);
-}
-
-QByteArray readConfig()
-{
-    QFile file(configFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 // The entries of the file's general section as written, without QSettings' conversions.
 QMap<QString, QString> rawEntries()
 {
     QMap<QString, QString> entries;
     bool general = true;
-    const QList<QByteArray> lines = readConfig().split('\n');
+    const QList<QByteArray> lines = TestSupport::readFile(TestSupport::preferencesFile()).split('\n');
     for (const QByteArray &line : lines) {
         if (line.startsWith('[')) {
             general = line == "[General]";
@@ -234,20 +209,13 @@ private:
 
 void MenuSettingsTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    const QString home = m_tempDir.filePath(QStringLiteral("home"));
-    QVERIFY(QDir().mkpath(home));
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
-    StartMenuUtils::setSystemRoot(m_tempDir.filePath(QStringLiteral("root")));
-    QCOMPARE(QDir::homePath(), home);
+    QVERIFY(!TestSupport::isolate(m_tempDir).isEmpty());
 }
 
 void MenuSettingsTest::init()
 {
-    QDir(configDir()).removeRecursively();
-    QVERIFY(!QFileInfo::exists(configDir()));
+    QDir(QFileInfo(TestSupport::preferencesFile()).path()).removeRecursively();
+    QVERIFY(!QFileInfo::exists(QFileInfo(TestSupport::preferencesFile()).path()));
     m_testMessageHandler = currentMessageHandler();
 }
 
@@ -256,8 +224,8 @@ void MenuSettingsTest::cleanup()
     // The debug switch is process-wide: undo what a case turned on.
     QLoggingCategory::setFilterRules(QString());
     qInstallMessageHandler(m_testMessageHandler);
-    if (QFileInfo(configFile()).isFile()) {
-        QFile::setPermissions(configFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (QFileInfo(TestSupport::preferencesFile()).isFile()) {
+        QFile::setPermissions(TestSupport::preferencesFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 }
 
@@ -377,7 +345,7 @@ void MenuSettingsTest::freshObjectWithoutFile()
     settings.load();
     QCOMPARE(recorder.takeChanges(), QStringList());
     QCOMPARE(propertyValues(settings), defaultValues());
-    QVERIFY2(!QFileInfo::exists(configFile()), "load() wrote the file");
+    QVERIFY2(!QFileInfo::exists(TestSupport::preferencesFile()), "load() wrote the file");
 }
 
 void MenuSettingsTest::setterSignalsOnlyOnChange_data()
@@ -638,7 +606,7 @@ void MenuSettingsTest::loadSignalsChangedValuesOnly()
     QFETCH(QStringList, expectedChanges);
     QFETCH(QVariantMap, expectedValues);
 
-    QVERIFY(writeConfig(content));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
     MenuSettings settings;
     ChangeRecorder recorder(settings);
     settings.load();
@@ -647,7 +615,7 @@ void MenuSettingsTest::loadSignalsChangedValuesOnly()
 
     settings.load();
     QCOMPARE(recorder.takeChanges(), QStringList());
-    QCOMPARE(readConfig(), content);
+    QCOMPARE(TestSupport::readFile(TestSupport::preferencesFile()), content);
 }
 
 void MenuSettingsTest::loadAcceptsStoredForms_data()
@@ -673,7 +641,7 @@ void MenuSettingsTest::loadAcceptsStoredForms()
     QFETCH(QByteArray, property);
     QFETCH(QVariant, expected);
 
-    QVERIFY(writeConfig(content));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
     MenuSettings settings;
     ChangeRecorder recorder(settings);
     settings.load();
@@ -712,12 +680,12 @@ void MenuSettingsTest::loadKeepsValuesOfUnusableFile()
         QSKIP("root reads a file without read permission");
     }
     if (folder) {
-        QVERIFY(QDir().mkpath(configFile()));
+        QVERIFY(QDir().mkpath(TestSupport::preferencesFile()));
     } else {
-        QVERIFY(writeConfig(content));
+        QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
     }
     if (unreadable) {
-        QVERIFY(QFile::setPermissions(configFile(), QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(TestSupport::preferencesFile(), QFileDevice::WriteOwner));
     }
 
     MenuSettings settings;
@@ -735,7 +703,7 @@ void MenuSettingsTest::loadKeepsValuesOfUnusableFile()
 
 void MenuSettingsTest::loadSwitchesDebugLogging()
 {
-    QVERIFY(writeConfig("enableDebug=true\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "enableDebug=true\n"));
     MenuSettings settings;
     QSignalSpy spy(&settings, &MenuSettings::enableDebugChanged);
     QVERIFY(spy.isValid());
@@ -746,7 +714,7 @@ void MenuSettingsTest::loadSwitchesDebugLogging()
     QVERIFY(currentMessageHandler() == &messageHandler);
     QVERIFY(LOG_GENERAL().isDebugEnabled());
 
-    QVERIFY(writeConfig("enableDebug=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "enableDebug=false\n"));
     settings.load();
     QCOMPARE(spy.count(), 2);
     QVERIFY(!LOG_GENERAL().isDebugEnabled());
@@ -780,7 +748,7 @@ void MenuSettingsTest::saveWritesPreferences()
     };
     QCOMPARE(entries, expected);
     QCOMPARE(sorted(tabs), (QStringList{"apps", "gridapps", "leave", "params"}));
-    QVERIFY(readConfig().startsWith("[General]\n"));
+    QVERIFY(TestSupport::readFile(TestSupport::preferencesFile()).startsWith("[General]\n"));
 }
 
 void MenuSettingsTest::saveLeavesEnableDebugEntry_data()
@@ -800,7 +768,7 @@ void MenuSettingsTest::saveLeavesEnableDebugEntry()
     QFETCH(bool, enableDebug);
     QFETCH(QString, expected);
 
-    QVERIFY(writeConfig(before));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), before));
     MenuSettings settings;
     settings.setEnableDebug(enableDebug);
     settings.save();
@@ -811,12 +779,13 @@ void MenuSettingsTest::saveLeavesEnableDebugEntry()
 
 void MenuSettingsTest::saveKeepsOtherEntries()
 {
-    QVERIFY(writeConfig("[General]\nindexMedia=false\nindexSizeLimit=42\n\n[Window MenuSettingsTest]\nwidth=640\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(),
+                                         "[General]\nindexMedia=false\nindexSizeLimit=42\n\n[Window MenuSettingsTest]\nwidth=640\n"));
     MenuSettings settings;
     settings.setAppsMode("grid");
     settings.save();
 
-    QSettings file(configFile(), QSettings::IniFormat);
+    QSettings file(TestSupport::preferencesFile(), QSettings::IniFormat);
     QCOMPARE(file.status(), QSettings::NoError);
     QCOMPARE(file.value("indexMedia").toString(), QStringLiteral("false"));
     QCOMPARE(file.value("indexSizeLimit").toString(), QStringLiteral("42"));
@@ -891,7 +860,7 @@ void MenuSettingsTest::saveAndLoadRoundTrip()
     }
     saved.setTabs({"gridapps", "leave", "gridparams"});
     saved.save();
-    QVERIFY(QFileInfo(configFile()).isFile());
+    QVERIFY(QFileInfo(TestSupport::preferencesFile()).isFile());
 
     MenuSettings loaded;
     loaded.load();
@@ -912,35 +881,35 @@ void MenuSettingsTest::watchesFileAndFolder()
         QCOMPARE(watcher->files(), QStringList());
     }
 
-    QVERIFY(writeConfig("appsMode=grid\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "appsMode=grid\n"));
     const MenuSettings settings;
     const QFileSystemWatcher *watcher = watcherOf(settings);
     QVERIFY(watcher);
-    QCOMPARE(watcher->directories(), QStringList{configDir()});
-    QCOMPARE(watcher->files(), QStringList{configFile()});
+    QCOMPARE(watcher->directories(), QStringList{QFileInfo(TestSupport::preferencesFile()).path()});
+    QCOMPARE(watcher->files(), QStringList{TestSupport::preferencesFile()});
 }
 
 void MenuSettingsTest::autoRefreshReloadsAfterInPlaceWrite()
 {
-    QVERIFY(writeConfig("appsMode=grid\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "appsMode=grid\n"));
     MenuSettings settings;
     settings.setAutoRefresh(true);
     QCOMPARE(settings.appsMode(), QStringLiteral("grid"));
     QSignalSpy spy(&settings, &MenuSettings::appsModeChanged);
     QVERIFY(spy.isValid());
 
-    QVERIFY(writeConfig("appsMode=list\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "appsMode=list\n"));
     QTRY_COMPARE(settings.appsMode(), QStringLiteral("list"));
     QCOMPARE(spy.count(), 1);
 
-    QVERIFY(writeConfig("appsMode=tiles\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "appsMode=tiles\n"));
     QTRY_COMPARE(settings.appsMode(), QStringLiteral("tiles"));
     QCOMPARE(spy.count(), 2);
 }
 
 void MenuSettingsTest::autoRefreshReloadsAfterAtomicReplace()
 {
-    QVERIFY(writeConfig("enableFavorites=true\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "enableFavorites=true\n"));
     MenuSettings settings;
     settings.setAutoRefresh(true);
     QSignalSpy spy(&settings, &MenuSettings::enableFavoritesChanged);
@@ -948,15 +917,15 @@ void MenuSettingsTest::autoRefreshReloadsAfterAtomicReplace()
 
     // QSettings writes a new file and renames it over the old one: the watched file is gone.
     {
-        QSettings writer(configFile(), QSettings::NativeFormat);
+        QSettings writer(TestSupport::preferencesFile(), QSettings::NativeFormat);
         writer.setValue("enableFavorites", false);
     }
     QTRY_COMPARE(settings.enableFavorites(), false);
     QCOMPARE(spy.count(), 1);
-    QTRY_COMPARE(watcherOf(settings)->files(), QStringList{configFile()});
+    QTRY_COMPARE(watcherOf(settings)->files(), QStringList{TestSupport::preferencesFile()});
 
     {
-        QSettings writer(configFile(), QSettings::NativeFormat);
+        QSettings writer(TestSupport::preferencesFile(), QSettings::NativeFormat);
         writer.setValue("enableFavorites", true);
     }
     QTRY_COMPARE(settings.enableFavorites(), true);
@@ -971,22 +940,22 @@ void MenuSettingsTest::autoRefreshReloadsAfterAtomicReplace()
 
 void MenuSettingsTest::autoRefreshReloadsNewFile()
 {
-    QVERIFY(QDir().mkpath(configDir()));
+    QVERIFY(QDir().mkpath(QFileInfo(TestSupport::preferencesFile()).path()));
     MenuSettings settings;
     settings.setAutoRefresh(true);
     QCOMPARE(watcherOf(settings)->files(), QStringList());
 
-    QVERIFY(writeConfig("showTooltips=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "showTooltips=false\n"));
     QTRY_COMPARE(settings.showTooltips(), false);
-    QTRY_COMPARE(watcherOf(settings)->files(), QStringList{configFile()});
+    QTRY_COMPARE(watcherOf(settings)->files(), QStringList{TestSupport::preferencesFile()});
 
-    QVERIFY(writeConfig("showTooltips=true\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "showTooltips=true\n"));
     QTRY_COMPARE(settings.showTooltips(), true);
 }
 
 void MenuSettingsTest::autoRefreshOffIgnoresChanges()
 {
-    QVERIFY(writeConfig("appsMode=grid\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "appsMode=grid\n"));
     MenuSettings settings;
     QFileSystemWatcher *watcher = watcherOf(settings);
     QVERIFY(watcher);
@@ -996,20 +965,20 @@ void MenuSettingsTest::autoRefreshOffIgnoresChanges()
     ChangeRecorder recorder(settings);
 
     {
-        QSettings writer(configFile(), QSettings::NativeFormat);
+        QSettings writer(TestSupport::preferencesFile(), QSettings::NativeFormat);
         writer.setValue("appsMode", "list");
     }
     QTRY_VERIFY(fileSpy.count() > 0);
     QCOMPARE(recorder.takeChanges(), QStringList());
     QCOMPARE(settings.appsMode(), QStringLiteral("tree"));
     // Still watched: the replaced file was taken up again.
-    QTRY_COMPARE(watcher->files(), QStringList{configFile()});
+    QTRY_COMPARE(watcher->files(), QStringList{TestSupport::preferencesFile()});
 }
 
 void MenuSettingsTest::switchingAutoRefreshOnReloads()
 {
     MenuSettings settings;
-    QVERIFY(writeConfig("enableRecent=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "enableRecent=false\n"));
     ChangeRecorder recorder(settings);
 
     settings.setAutoRefresh(true);

@@ -5,6 +5,7 @@
 
 #include "nimbsettings.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,16 +65,7 @@ private:
 
 void NimbSettingsTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-
-    const QString home = m_tempDir.path() + QStringLiteral("/home");
-    QVERIFY(QDir().mkpath(home));
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/.local/share")));
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(m_tempDir.path() + QStringLiteral("/system-data")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
-    StartMenuUtils::setSystemRoot(m_tempDir.path() + QStringLiteral("/root"));
+    QVERIFY(!TestSupport::isolate(m_tempDir).isEmpty());
 }
 
 // Each case gets a file of its own: QSettings caches files by name for the whole process.

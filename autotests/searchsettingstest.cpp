@@ -6,6 +6,7 @@
 #include "searchsettings.h"
 #include "menusettings.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -104,38 +105,12 @@ void setOtherValues(SearchSettings &settings)
     }
 }
 
-QString configDir()
-{
-    return QDir::homePath() + QStringLiteral("/.config/kolvatek");
-}
-
-QString configFile()
-{
-    return configDir() + QStringLiteral("/nimb-start-menu.conf");
-}
-
-// QSettings keeps what it read while a file's size and modification time stay the same, so every
-// version gets a time of its own.
-bool writeConfig(const QByteArray &content)
-{
-    static int version = 0;
-    QFile file(configFile());
-    return QDir().mkpath(configDir()) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size() && file.flush()
-        && file.setFileTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC).addSecs(++version), QFileDevice::FileModificationTime);
-}
-
-QByteArray readConfig()
-{
-    QFile file(configFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 // The file's entries as written, "Group/key" for those outside the general section.
 QMap<QString, QString> rawEntries()
 {
     QMap<QString, QString> entries;
     QString group;
-    const QList<QByteArray> lines = readConfig().split('\n');
+    const QList<QByteArray> lines = TestSupport::readFile(TestSupport::preferencesFile()).split('\n');
     for (const QByteArray &line : lines) {
         if (line.startsWith('[')) {
             group = line == "[General]" ? QString() : QString::fromUtf8(line.mid(1, line.size() - 2)) + QLatin1Char('/');
@@ -215,26 +190,19 @@ private:
 
 void SearchSettingsTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    const QString home = m_tempDir.filePath(QStringLiteral("home"));
-    QVERIFY(QDir().mkpath(home));
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
-    StartMenuUtils::setSystemRoot(m_tempDir.filePath(QStringLiteral("root")));
-    QCOMPARE(QDir::homePath(), home);
+    QVERIFY(!TestSupport::isolate(m_tempDir).isEmpty());
 }
 
 void SearchSettingsTest::init()
 {
-    QDir(configDir()).removeRecursively();
-    QVERIFY(!QFileInfo::exists(configDir()));
+    QDir(QFileInfo(TestSupport::preferencesFile()).path()).removeRecursively();
+    QVERIFY(!QFileInfo::exists(QFileInfo(TestSupport::preferencesFile()).path()));
 }
 
 void SearchSettingsTest::cleanup()
 {
-    if (QFileInfo(configFile()).isFile()) {
-        QFile::setPermissions(configFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (QFileInfo(TestSupport::preferencesFile()).isFile()) {
+        QFile::setPermissions(TestSupport::preferencesFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 }
 
@@ -323,7 +291,7 @@ void SearchSettingsTest::copy()
 
 void SearchSettingsTest::copyHasNoFile()
 {
-    QVERIFY(writeConfig("indexMedia=false\nindexSizeLimit=99\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "indexMedia=false\nindexSizeLimit=99\n"));
     SearchSettings original;
     SearchSettings copy(original);
 
@@ -332,7 +300,7 @@ void SearchSettingsTest::copyHasNoFile()
 
     setOtherValues(copy);
     copy.save();
-    QCOMPARE(readConfig(), QByteArray("indexMedia=false\nindexSizeLimit=99\n"));
+    QCOMPARE(TestSupport::readFile(TestSupport::preferencesFile()), QByteArray("indexMedia=false\nindexSizeLimit=99\n"));
 
     original.load();
     QCOMPARE(original.indexMedia(), false);
@@ -384,7 +352,7 @@ void SearchSettingsTest::saveWritesValues()
         expected.insert(QString::fromLatin1(value.name), value.storedOther);
     }
     QCOMPARE(rawEntries(), expected);
-    QVERIFY(readConfig().startsWith("[General]\n"));
+    QVERIFY(TestSupport::readFile(TestSupport::preferencesFile()).startsWith("[General]\n"));
 
     settings.setIndexMedia(true);
     settings.save();
@@ -393,9 +361,9 @@ void SearchSettingsTest::saveWritesValues()
 
 void SearchSettingsTest::loadReadsValues()
 {
-    QVERIFY(
-        writeConfig("[General]\nindexApplications=false\nindexSettings=false\nindexDocuments=false\nindexMedia=false\n"
-                    "indexArchives=true\nindexHelp=false\nlimitIndexSize=true\nindexSizeLimit=250\nidleModeIndexing=true\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(),
+                                         "[General]\nindexApplications=false\nindexSettings=false\nindexDocuments=false\nindexMedia=false\n"
+                                         "indexArchives=true\nindexHelp=false\nlimitIndexSize=true\nindexSizeLimit=250\nidleModeIndexing=true\n"));
     SearchSettings settings;
     settings.load();
     SearchSettings expected;
@@ -405,7 +373,7 @@ void SearchSettingsTest::loadReadsValues()
 
 void SearchSettingsTest::loadKeepsMissingValues()
 {
-    QVERIFY(writeConfig("indexHelp=false\nenableFavorites=false\n"));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "indexHelp=false\nenableFavorites=false\n"));
     SearchSettings settings;
     settings.setIndexSizeLimit(12);
     settings.setIndexArchives(true);
@@ -446,9 +414,9 @@ void SearchSettingsTest::loadKeepsValuesOfUnusableFile()
     if (unreadable && geteuid() == 0) {
         QSKIP("root reads a file without read permission");
     }
-    QVERIFY(writeConfig(content));
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
     if (unreadable) {
-        QVERIFY(QFile::setPermissions(configFile(), QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(TestSupport::preferencesFile(), QFileDevice::WriteOwner));
     }
 
     SearchSettings settings;
@@ -471,7 +439,7 @@ void SearchSettingsTest::savingSearchSettingsKeepsMenuEntries()
     menu.setTabs({"gridapps", "leave"});
     menu.save();
     {
-        QSettings file(configFile(), QSettings::NativeFormat);
+        QSettings file(TestSupport::preferencesFile(), QSettings::NativeFormat);
         file.setValue("enableDebug", true);
         file.setValue("WindowSearchSettingsTest/width", 640);
     }
