@@ -3,6 +3,7 @@
     SPDX-License-Identifier: LGPL-2.1-or-later
 */
 
+#include "menupreferences.h"
 #include "menusettings.h"
 #include "startmenuutils.h"
 #include "testsupport.h"
@@ -23,37 +24,6 @@
 
 namespace
 {
-const QStringList defaultTabs = {"apps", "favorites", "computer", "recent", "params", "leave"};
-
-struct Preference {
-    const char *property;
-    QVariant defaultValue;
-    QVariant otherValue;
-};
-
-// Every property by its published name, with its default and a value that differs from it.
-const QVector<Preference> &preferences()
-{
-    static const QVector<Preference> table = {
-        {"enableFavorites", true, false},
-        {"enableComputer", true, false},
-        {"enableRecent", true, false},
-        {"defaultTab", QStringLiteral("apps"), QStringLiteral("recent")},
-        {"tabs", defaultTabs, QStringList{"gridapps", "leave"}},
-        {"showClassicMenu", false, true},
-        {"showLastLoginInfo", false, true},
-        {"appsMode", QStringLiteral("tree"), QStringLiteral("grid")},
-        {"enableSortCategoriesAlphabatically", false, true},
-        {"enableSortAppsAlphabatically", false, true},
-        {"askConfirmation", false, true},
-        {"enableAnimation", true, false},
-        {"showTooltips", true, false},
-        {"autoRefresh", false, true},
-        {"enableDebug", false, true},
-    };
-    return table;
-}
-
 // QML hands a string list back as a list of variants.
 QVariant normalised(const QVariant &value, const QVariant &like)
 {

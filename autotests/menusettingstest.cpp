@@ -5,6 +5,7 @@
 
 #include "menusettings.h"
 #include "logging.h"
+#include "menupreferences.h"
 #include "startmenuutils.h"
 #include "testsupport.h"
 
@@ -28,37 +29,6 @@
 
 namespace
 {
-const QStringList defaultTabs = {"apps", "favorites", "computer", "recent", "params", "leave"};
-
-struct Preference {
-    const char *property;
-    QVariant defaultValue;
-    QVariant otherValue;
-};
-
-// Every property in meta-object order, with its default and a value that differs from it.
-const QVector<Preference> &preferences()
-{
-    static const QVector<Preference> table = {
-        {"enableFavorites", true, false},
-        {"enableComputer", true, false},
-        {"enableRecent", true, false},
-        {"defaultTab", QStringLiteral("apps"), QStringLiteral("recent MenuSettingsTest")},
-        {"tabs", defaultTabs, QStringList{"gridapps", "leave"}},
-        {"showClassicMenu", false, true},
-        {"showLastLoginInfo", false, true},
-        {"appsMode", QStringLiteral("tree"), QStringLiteral("grid MenuSettingsTest")},
-        {"enableSortCategoriesAlphabatically", false, true},
-        {"enableSortAppsAlphabatically", false, true},
-        {"askConfirmation", false, true},
-        {"enableAnimation", true, false},
-        {"showTooltips", true, false},
-        {"autoRefresh", false, true},
-        {"enableDebug", false, true},
-    };
-    return table;
-}
-
 // The entries of the file's general section as written, without QSettings' conversions.
 QMap<QString, QString> rawEntries()
 {

@@ -5,6 +5,7 @@
 
 #include "updatemode.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -122,15 +123,9 @@ private:
 
 void UpdateModeTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-
-    const QString home = m_tempDir.filePath(QStringLiteral("home"));
-    m_root = m_tempDir.filePath(QStringLiteral("root"));
-    QVERIFY(QDir().mkpath(home));
+    QVERIFY(!TestSupport::isolate(m_tempDir).isEmpty());
+    m_root = StartMenuUtils::systemRoot();
     QVERIFY(QDir().mkpath(m_root));
-    qputenv("HOME", QFile::encodeName(home));
-    StartMenuUtils::setSystemRoot(m_root);
 
     // No system bus in this process, and never the machine's own.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", QByteArrayLiteral("unix:path=") + QFile::encodeName(m_tempDir.filePath(QStringLiteral("no-bus"))));
