@@ -335,6 +335,8 @@ void IndexerTest::wordKeys_data()
     QTest::addRow("emoji at the start") << QStringList{QStringLiteral("🎉party")} << QStringLiteral("🎉") << true;
     QTest::addRow("emoji at the end") << QStringList{QStringLiteral("party🎉")} << QStringLiteral("🎉") << true;
     QTest::addRow("emoji alone") << QStringList{QStringLiteral("🎉")} << QStringLiteral("🎉") << true;
+    const QString unpairedSurrogates = QStringLiteral("İ") + QChar(0xD83D) + QChar(0xD83D);
+    QTest::addRow("unpaired surrogates after a letter that grows") << QStringList{unpairedSurrogates} << unpairedSurrogates << true;
 }
 
 void IndexerTest::wordKeys()

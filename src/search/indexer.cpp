@@ -101,6 +101,16 @@ QStringList splitWords(const QString &text)
     return words;
 }
 
+// The one lower-casing of filed words and query words. Qt 5.15 lower-cases a string it may change in
+// place (a temporary) differently from a shared one when the text holds unpaired surrogates: the
+// in-place form turns the second of two high surrogates into a low one. Both sides take the form of
+// the shared string, which leaves surrogates as they are, so that a word always finds itself.
+QString lowerCased(QStringView word)
+{
+    const QString text = word.toString();
+    return text.toLower();
+}
+
 // The longest key filed for a lower-cased word, and so the key a query word is looked up by: both
 // sides cut at the same place, after lower-casing, which may change a word's length.
 QStringView leadingKey(const QString &lowerCaseWord)
@@ -207,7 +217,7 @@ public:
             }
         } else {
             // Full case mapping may change the length ("İ" becomes two characters).
-            m_text += word.toString().toLower();
+            m_text += lowerCased(word);
         }
         const int length = m_text.size() - start;
 
@@ -669,7 +679,7 @@ QSet<std::shared_ptr<FileInfo>> Indexer::find(const QString &query) const
     }
 
     const auto recordsOf = [this](const QString &word) {
-        const QString lowerCaseWord = word.toLower();
+        const QString lowerCaseWord = lowerCased(word);
         const QStringView key = leadingKey(lowerCaseWord);
         return m_index.value(QString::fromRawData(key.data(), int(key.size())));
     };
