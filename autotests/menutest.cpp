@@ -94,6 +94,9 @@ private Q_SLOTS:
     void updateMenuSignalsAroundUpdate();
     void watcherPicksUpNewApplication();
     void watcherFollowsNewCategoryFolder();
+    void watcherTakesFilesWrittenInPlace_data();
+    void watcherTakesFilesWrittenInPlace();
+    void watcherMergesABurstOfInstalls();
 
 private:
     QString systemPath(const QString &path) const
@@ -121,7 +124,9 @@ private:
     void waitUntilNewerThan(const QString &path);
     void makeNewer(const QString &path, const QString &than);
 
-    QTemporaryDir m_root;
+    // Not in the shared temporary folder: the watcher watches the ancestors of the application
+    // folders, and files other processes create there would start updates the tests do not expect.
+    QTemporaryDir m_root{QCoreApplication::applicationDirPath() + QStringLiteral("/menutest-XXXXXX")};
 };
 
 void MenuTest::initTestCase()
@@ -507,6 +512,72 @@ void MenuTest::watcherFollowsNewCategoryFolder()
     // Only a watch on the new folder itself reports this file.
     QTRY_VERIFY(QFile::exists(item(QStringLiteral("newcat"), QStringLiteral(".directory"))));
     QVERIFY(started.count() >= 1);
+}
+
+void MenuTest::watcherTakesFilesWrittenInPlace_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<bool>("updateBetween");
+    QTest::addColumn<bool>("folderNewerThanLastWrite");
+
+    const QByteArray cutShort = desktopFile(QStringLiteral("Written"), QStringLiteral("Office;")).toUtf8().left(40);
+    QTest::addRow("created empty, written 50 ms later") << QByteArray() << false << false;
+    QTest::addRow("created empty, written after an update") << QByteArray() << true << false;
+    QTest::addRow("cut short, completed after an update") << cutShort << true << false;
+    QTest::addRow("completed when its folder had changed") << QByteArray() << true << true;
+}
+
+void MenuTest::watcherTakesFilesWrittenInPlace()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(bool, updateBetween);
+    QFETCH(bool, folderNewerThanLastWrite);
+
+    Menu *menu = Menu::instance();
+    menu->updateMenu();
+    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    waitUntilNewerThan(office);
+    QSignalSpy finished(menu, &Menu::updateFinished);
+    QVERIFY(finished.isValid());
+
+    // Created, then written a moment later in place, as cp, an editor or an installer does.
+    const QString source = applications() + QStringLiteral("/written.desktop");
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(first);
+    file.flush();
+    if (updateBetween) {
+        QTRY_VERIFY(finished.count() >= 1);
+        QVERIFY(!QFile::exists(item(QStringLiteral("office"), QStringLiteral("written.desktop"))));
+    } else {
+        QTest::qWait(50);
+    }
+    file.resize(0);
+    file.write(desktopFile(QStringLiteral("Written"), QStringLiteral("Office;")).toUtf8());
+    file.close();
+    if (folderNewerThanLastWrite) {
+        // Another item written into the folder after the file's last write.
+        makeNewer(office, source);
+    }
+    QTRY_VERIFY(QFile::exists(item(QStringLiteral("office"), QStringLiteral("written.desktop"))));
+}
+
+void MenuTest::watcherMergesABurstOfInstalls()
+{
+    Menu *menu = Menu::instance();
+    menu->updateMenu();
+    waitUntilNewerThan(StartMenuUtils::menuDir() + QStringLiteral("/games"));
+    QSignalSpy started(menu, &Menu::updateStarted);
+    QVERIFY(started.isValid());
+
+    constexpr int count = 200;
+    for (int i = 0; i < count; ++i) {
+        writeFile(userApplications() + QStringLiteral("/burst%1.desktop").arg(i), desktopFile(QStringLiteral("Burst %1").arg(i), QStringLiteral("Game;")));
+        // The watcher hears of the installs while they go on.
+        QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE(itemsBelow(StartMenuUtils::menuDir() + QStringLiteral("/games")).size(), count);
+    QVERIFY2(started.count() <= 10, qPrintable(QString::number(started.count())));
 }
 
 QTEST_GUILESS_MAIN(MenuTest)

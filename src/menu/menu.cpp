@@ -15,13 +15,16 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QElapsedTimer>
 #include <QSet>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -243,6 +246,46 @@ private:
     QHash<QString, QDateTime> m_folderTimes;
 };
 
+// What a file's metadata says of its content: equal stamps taken before and after reading it mean
+// that nothing wrote to it meanwhile.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified = {};
+    timespec changed = {};
+
+    static FileStamp of(const QString &path)
+    {
+        FileStamp stamp;
+        struct stat status;
+        if (::stat(QFile::encodeName(path).constData(), &status) == 0) {
+            stamp = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+        }
+        return stamp;
+    }
+
+    bool operator==(const FileStamp &other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size && modified.tv_sec == other.modified.tv_sec
+            && modified.tv_nsec == other.modified.tv_nsec && changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+    bool operator!=(const FileStamp &other) const
+    {
+        return !(*this == other);
+    }
+};
+
+// Desktop files that an update could not take because they may still be being written: empty or
+// cut short (no valid entry yet), or written to while the update read them. Writing their content
+// in place fires no folder event, so the watcher watches them until the next update. That update
+// takes them whatever their change time: the tree's folders may have changed after their last
+// write, and an application the tree never held cannot be one the user removed.
+struct Unfinished {
+    QSet<QString> retry; // those the previous update left
+    QHash<QString, FileStamp> found; // those this update leaves, with their stamps as read
+};
+
 struct TreeState {
     QMap<QString, QString> categoryIds; // desktop-entry category → category folder
     QSet<QString> recordedOrigins;
@@ -298,7 +341,7 @@ void copyAdministratorCategories(const QString &menuDir, TreeState &tree)
 }
 
 // Pass 3: every accepted application the tree does not record yet goes into its category folder.
-void writeApplications(const QString &menuDir, const TreeState &tree, bool force, UpdateJournal &journal)
+void writeApplications(const QString &menuDir, const TreeState &tree, bool force, UpdateJournal &journal, Unfinished *unfinished)
 {
     const QMap<QString, SettingsMapRecord> settingsApplications = SettingsMap::loadSettingsMap();
     const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
@@ -328,7 +371,13 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
             if (tree.recordedOrigins.contains(origin)) {
                 return;
             }
+            const FileStamp stamp = unfinished ? FileStamp::of(origin) : FileStamp();
             NimbDesktopEntry entry = readEntry(file);
+            if (unfinished && (!entry.isLoaded() || !entry.isValid() || FileStamp::of(origin) != stamp)) {
+                qCDebug(LOG_GENERAL) << "passed over while it may still be being written" << origin;
+                unfinished->found.insert(origin, stamp);
+                return;
+            }
             if (!isAccepted(entry)) {
                 return;
             }
@@ -352,7 +401,7 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
             }
 
             // An invalid time (no such folder) counts as earlier than any.
-            if (!force) {
+            if (!force && !(unfinished && unfinished->retry.contains(origin))) {
                 const QDateTime folderTime = folderChangeTime(id);
                 if (!(folderTime < file.metadataChangeTime())) {
                     return;
@@ -368,7 +417,7 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
     }
 }
 
-void generateIn(const QString &menuDir, bool force)
+void generateIn(const QString &menuDir, bool force, Unfinished *unfinished = nullptr)
 {
     UpdateJournal journal(menuDir);
     if (force || journal.isForced()) {
@@ -378,7 +427,7 @@ void generateIn(const QString &menuDir, bool force)
     TreeState tree;
     readTree(menuDir, tree);
     copyAdministratorCategories(menuDir, tree);
-    writeApplications(menuDir, tree, force, journal);
+    writeApplications(menuDir, tree, force, journal, unfinished);
     journal.finish();
 }
 
@@ -422,13 +471,100 @@ void removeLeftovers(const QString &menuDir)
         }
     }
 }
+
+void initTree(Unfinished *unfinished)
+{
+    if (Menu::exists()) {
+        Menu::initFolderStructure();
+        generateIn(StartMenuUtils::menuDir(), true, unfinished);
+        return;
+    }
+    const QString menuDir = StartMenuUtils::menuDir();
+    removeLeftovers(menuDir);
+    const QString building = asidePath(menuDir, buildingMarker);
+    copyTree(StartMenuUtils::systemPath(templateTree), building);
+    generateIn(building, true, unfinished);
+    std::error_code error;
+    fs::rename(fs::path(building.toStdString()), fs::path(menuDir.toStdString()), error);
+    if (error) {
+        // Another process put its tree in place meanwhile (or there is nowhere to build one).
+        qCDebug(LOG_GENERAL) << "menu tree not put in place:" << QString::fromStdString(error.message());
+        fs::remove_all(fs::path(building.toStdString()), error);
+    }
 }
+
+void updateTree(Unfinished *unfinished)
+{
+    if (Menu::exists()) {
+        generateIn(StartMenuUtils::menuDir(), false, unfinished);
+    } else {
+        initTree(unfinished);
+    }
+}
+}
+
+class MenuPrivate
+{
+public:
+    explicit MenuPrivate(Menu *menu)
+        : q(menu)
+    {
+        quietTimer.setSingleShot(true);
+        QObject::connect(&quietTimer, &QTimer::timeout, q, &Menu::updateMenu);
+        QObject::connect(&unfinishedWatcher, &QFileSystemWatcher::fileChanged, q, [this] {
+            scheduleUpdate();
+        });
+    }
+
+    // Restarts the quiet period, unless changes have been waiting for the longest delay already.
+    void scheduleUpdate()
+    {
+        if (!quietTimer.isActive()) {
+            pendingSince.start();
+        }
+        quietTimer.start(int(std::clamp<qint64>(MaxDelay - pendingSince.elapsed(), 0, QuietPeriod)));
+    }
+
+    // Watches what the update just run left unfinished, instead of what the one before left.
+    void followUnfinished(const Unfinished &found)
+    {
+        const QStringList watched = unfinishedWatcher.files();
+        if (!watched.isEmpty()) {
+            unfinishedWatcher.removePaths(watched);
+        }
+        retry = QSet<QString>();
+        bool changed = false;
+        for (auto it = found.found.cbegin(); it != found.found.cend(); ++it) {
+            retry.insert(it.key());
+            unfinishedWatcher.addPath(it.key());
+            // Written to between the read and the watch: no event tells of that write.
+            changed = changed || FileStamp::of(it.key()) != it.value();
+        }
+        if (changed) {
+            scheduleUpdate();
+        }
+    }
+
+    static constexpr int QuietPeriod = 200;
+    static constexpr qint64 MaxDelay = 1000;
+
+    Menu *const q;
+    QTimer quietTimer;
+    QElapsedTimer pendingSince;
+    QFileSystemWatcher unfinishedWatcher;
+    QSet<QString> retry;
+};
 
 Menu::Menu(QObject *parent)
     : QObject(parent)
+    , d(std::make_unique<MenuPrivate>(this))
 {
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &Menu::updateMenu);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &Menu::updateMenu);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        d->scheduleUpdate();
+    });
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+        d->scheduleUpdate();
+    });
     initWatcher();
 }
 
@@ -467,23 +603,7 @@ void Menu::generate(bool force)
 
 void Menu::init()
 {
-    if (exists()) {
-        initFolderStructure();
-        generate(true);
-        return;
-    }
-    const QString menuDir = StartMenuUtils::menuDir();
-    removeLeftovers(menuDir);
-    const QString building = asidePath(menuDir, buildingMarker);
-    copyTree(StartMenuUtils::systemPath(templateTree), building);
-    generateIn(building, true);
-    std::error_code error;
-    fs::rename(fs::path(building.toStdString()), fs::path(menuDir.toStdString()), error);
-    if (error) {
-        // Another process put its tree in place meanwhile (or there is nowhere to build one).
-        qCDebug(LOG_GENERAL) << "menu tree not put in place:" << QString::fromStdString(error.message());
-        fs::remove_all(fs::path(building.toStdString()), error);
-    }
+    initTree(nullptr);
 }
 
 void Menu::reset()
@@ -494,11 +614,7 @@ void Menu::reset()
 
 void Menu::update()
 {
-    if (exists()) {
-        generate(false);
-    } else {
-        init();
-    }
+    updateTree(nullptr);
 }
 
 void Menu::initWatcher()
@@ -520,7 +636,10 @@ void Menu::initWatcher()
 void Menu::updateMenu()
 {
     Q_EMIT updateStarted();
-    update();
+    Unfinished unfinished;
+    unfinished.retry = d->retry;
+    updateTree(&unfinished);
     initWatcher();
+    d->followUnfinished(unfinished);
     Q_EMIT updateFinished();
 }

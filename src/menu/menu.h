@@ -11,6 +11,10 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 
+#include <memory>
+
+class MenuPrivate;
+
 /**
  * @class Menu menu.h <NimbStartMenu/menu.h>
  *
@@ -18,8 +22,15 @@
  * file per application.
  *
  * The static operations work on the file system alone. The process-wide object from instance()
- * watches the application folders and brings the tree up to date (updateMenu()) whenever one of them
- * changes, announcing each update with updateStarted() and updateFinished().
+ * watches the application folders and brings the tree up to date (updateMenu()) when they change,
+ * announcing each update with updateStarted() and updateFinished().
+ *
+ * A change does not start an update at once: the watcher waits until the folders have been quiet
+ * for 200 ms, and at most one second after the first change it saw. A burst of installs so gives
+ * a few updates rather than one per file, and a desktop file written in place just after it was
+ * created is complete when the update reads it. A desktop file that an update still finds empty,
+ * cut short or being written is watched on its own until the next update, which takes it once it
+ * is complete even if no folder changes again.
  *
  * Generation only adds: it never deletes or rewrites an item, so an application the user removed
  * from a category stays away until its desktop file changes or the tree is reset.
@@ -82,7 +93,11 @@ public:
     /// Watches what StartMenuUtils::appDirsToWatch() lists; folders watched already stay watched.
     void initWatcher();
 
-    /// Emits updateStarted(), runs update(), re-arms the watcher, emits updateFinished().
+    /**
+     * Emits updateStarted(), runs update(), re-arms the watcher, emits updateFinished(); on the
+     * calling thread, at once. A desktop file the update left unfinished is watched until the next
+     * call, which takes it whatever its change time.
+     */
     void updateMenu();
 
 Q_SIGNALS:
@@ -91,6 +106,7 @@ Q_SIGNALS:
 
 private:
     QFileSystemWatcher m_watcher;
+    const std::unique_ptr<MenuPrivate> d;
 };
 
 #endif
