@@ -4,10 +4,15 @@
 */
 
 #include "kcmoduleitem.h"
+#include "kcmoduleitem_p.h"
 
 #include <KPluginMetaData>
 
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -51,6 +56,12 @@ KPluginMetaData moduleMetaData(const QString &id, const QString &name)
     return KPluginMetaData(QJsonObject{{QStringLiteral("KPlugin"), plugin}}, QStringLiteral("/kcms/%1.so").arg(id));
 }
 
+const QString systemSettings = QStringLiteral("/plasma/kcms/systemsettings");
+const QString systemSettingsWidgets = QStringLiteral("/plasma/kcms/systemsettings_qwidgets");
+const QString sharedPlugins = QStringLiteral("/usr/lib/qt5/plugins");
+const QString architecturePlugins = QStringLiteral("/usr/lib/riscv64-linux-gnu/qt5/plugins");
+const QString machineModuleId = QStringLiteral("kcm_machine_kcmoduleitemtest");
+
 QVector<KPluginMetaData> installedModules()
 {
     return KPluginMetaData::findPlugins(QStringLiteral("plasma/kcms/systemsettings"))
@@ -76,6 +87,9 @@ class KCModuleItemTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
+    void init();
+
     void groupItem();
     void childrenInOrder();
     void childrenDeletedWithTheirParent();
@@ -83,7 +97,37 @@ private Q_SLOTS:
     void moduleItem();
     void moduleTreeBuiltOnce();
     void moduleTreeHoldsTheInstalledModules();
+    void modulesBelowARoot_data();
+    void modulesBelowARoot();
+
+private:
+    QString root() const
+    {
+        return m_dir.path() + QStringLiteral("/root");
+    }
+
+    QTemporaryDir m_dir;
+    // A plug-in folder of this test, in QCoreApplication::libraryPaths() as the machine's are (which
+    // holds canonical paths).
+    QString m_machinePlugins;
 };
+
+void KCModuleItemTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // Whatever the machine has installed, one module is always found under "/".
+    const QString folder = m_dir.path() + QStringLiteral("/machine-plugins") + systemSettings;
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(QStringLiteral(TEST_PLUGIN), folder + QLatin1Char('/') + machineModuleId + QStringLiteral(".so")));
+    m_machinePlugins = QDir(m_dir.path() + QStringLiteral("/machine-plugins")).canonicalPath();
+    QCoreApplication::addLibraryPath(m_machinePlugins);
+    QVERIFY(QCoreApplication::libraryPaths().contains(m_machinePlugins));
+}
+
+void KCModuleItemTest::init()
+{
+    QVERIFY(QDir(root()).removeRecursively());
+}
 
 void KCModuleItemTest::groupItem()
 {
@@ -165,12 +209,9 @@ void KCModuleItemTest::moduleTreeBuiltOnce()
 
 void KCModuleItemTest::moduleTreeHoldsTheInstalledModules()
 {
+    // Built for the system root "/": the plug-ins of the library paths, as findPlugins() sees them.
     const QVector<KPluginMetaData> installed = installedModules();
     const ZDS::AbstractItem *root = ZDS::KCModuleItem::getKCModuleTree();
-    if (installed.isEmpty()) {
-        QCOMPARE(root, nullptr);
-        return;
-    }
     QVERIFY(root);
 
     QStringList expectedIds;
@@ -187,6 +228,7 @@ void KCModuleItemTest::moduleTreeHoldsTheInstalledModules()
     }
     expectedIds.sort();
     treeIds.sort();
+    QVERIFY(expectedIds.contains(machineModuleId));
     QCOMPARE(treeIds, expectedIds);
 
     // One level of groups, each named after the parent category its modules give.
@@ -202,6 +244,65 @@ void KCModuleItemTest::moduleTreeHoldsTheInstalledModules()
             QCOMPARE(group->name(), category.isEmpty() ? QStringLiteral("other") : category);
         }
     }
+}
+
+void KCModuleItemTest::modulesBelowARoot_data()
+{
+    // Modules written below the root, a plug-in library or a metadata file by their suffix, and
+    // those found, in order. The machine's module is never among them.
+    QTest::addColumn<QStringList>("modules");
+    QTest::addColumn<QStringList>("found");
+
+    const QString machineFolder = m_machinePlugins + systemSettings;
+    const QString library = machineFolder + QStringLiteral("/kcm_library.so");
+    const QString metaData = machineFolder + QStringLiteral("/kcm_metadata.json");
+    const QString shared = sharedPlugins + systemSettings + QStringLiteral("/kcm_shared.json");
+    const QString architecture = architecturePlugins + systemSettingsWidgets + QStringLiteral("/kcm_architecture.so");
+    const QString sharedTwin = sharedPlugins + systemSettings + QStringLiteral("/kcm_twin.json");
+    const QString architectureTwin = architecturePlugins + systemSettings + QStringLiteral("/kcm_twin.json");
+
+    QTest::addRow("nothing below the root") << QStringList() << QStringList();
+    QTest::addRow("plug-in in a library path") << QStringList{library} << QStringList{library};
+    QTest::addRow("metadata in a library path") << QStringList{metaData} << QStringList{metaData};
+    QTest::addRow("metadata in the shared plug-in folder") << QStringList{shared} << QStringList{shared};
+    QTest::addRow("plug-in in an architecture's plug-in folder") << QStringList{architecture} << QStringList{architecture};
+    QTest::addRow("same module twice, the first kept") << QStringList{architectureTwin, sharedTwin} << QStringList{sharedTwin};
+    QTest::addRow("namespaces in order") << QStringList{architecture, shared} << QStringList{shared, architecture};
+    QTest::addRow("another namespace") << QStringList{sharedPlugins + QStringLiteral("/plasma/kcms/kinfocenter/kcm_other.json")} << QStringList();
+    QTest::addRow("below a namespace") << QStringList{sharedPlugins + systemSettings + QStringLiteral("/nested/kcm_nested.json")} << QStringList();
+    QTest::addRow("not a plug-in folder") << QStringList{QStringLiteral("/usr/share") + systemSettings + QStringLiteral("/kcm_data.json")} << QStringList();
+}
+
+void KCModuleItemTest::modulesBelowARoot()
+{
+    QFETCH(QStringList, modules);
+    QFETCH(QStringList, found);
+
+    const QByteArray metaData =
+        QJsonDocument(QJsonObject{{QStringLiteral("KPlugin"), QJsonObject{{QStringLiteral("Name"), QStringLiteral("Rooted Module KCModuleItemTest")}}}})
+            .toJson();
+    for (const QString &module : modules) {
+        const QString path = root() + module;
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (path.endsWith(QLatin1String(".json"))) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(metaData), metaData.size());
+        } else {
+            QVERIFY(QFile::copy(QStringLiteral(TEST_PLUGIN), path));
+        }
+    }
+
+    QStringList fileNames;
+    const QVector<KPluginMetaData> rooted = ZDS::findSettingsModules(root());
+    for (const KPluginMetaData &module : rooted) {
+        fileNames.append(module.fileName());
+    }
+    QStringList expected;
+    for (const QString &module : found) {
+        expected.append(root() + module);
+    }
+    QCOMPARE(fileNames, expected);
 }
 
 QTEST_GUILESS_MAIN(KCModuleItemTest)

@@ -4,10 +4,16 @@
 */
 
 #include "kcmoduleitem.h"
+#include "kcmoduleitem_p.h"
+#include "startmenuutils.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonObject>
-#include <QVector>
+#include <QSet>
+#include <QStringList>
 
 #include <memory>
 
@@ -16,23 +22,93 @@ namespace
 const QString parentCategoryKey = QStringLiteral("X-KDE-System-Settings-Parent-Category");
 const QString fallbackCategory = QStringLiteral("other");
 const QString rootName = QStringLiteral("root");
+const QString pluginNamespaces[] = {
+    QStringLiteral("plasma/kcms/systemsettings"),
+    QStringLiteral("plasma/kcms/systemsettings_qwidgets"),
+};
+
+// Below a system root, the plug-in folders of a Debian system of any architecture are searched as
+// well as this machine's library paths, so that the data of a root does not depend on the machine
+// that reads it.
+const QString sharedPluginFolder = QStringLiteral("/usr/lib/qt5/plugins");
+const QString architecturesFolder = QStringLiteral("/usr/lib");
+const QString architecturePluginSubfolder = QStringLiteral("/qt5/plugins");
+const QStringList metaDataFilePatterns{QStringLiteral("*.json")};
 
 QVector<KPluginMetaData> installedModules()
 {
-    static const QString namespaces[] = {
-        QStringLiteral("plasma/kcms/systemsettings"),
-        QStringLiteral("plasma/kcms/systemsettings_qwidgets"),
-    };
     QVector<KPluginMetaData> modules;
-    for (const QString &pluginNamespace : namespaces) {
+    for (const QString &pluginNamespace : pluginNamespaces) {
         modules += KPluginMetaData::findPlugins(pluginNamespace);
     }
     return modules;
 }
 
-std::unique_ptr<ZDS::AbstractItem> buildTree()
+QStringList pluginFoldersBelow(const QString &systemRoot)
 {
-    const QVector<KPluginMetaData> modules = installedModules();
+    QStringList folders;
+    const auto add = [&folders](const QString &folder) {
+        const QString clean = QDir::cleanPath(folder);
+        if (!folders.contains(clean)) {
+            folders.append(clean);
+        }
+    };
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+    for (const QString &libraryPath : libraryPaths) {
+        if (QDir::isAbsolutePath(libraryPath)) {
+            add(systemRoot + libraryPath);
+        }
+    }
+    add(systemRoot + sharedPluginFolder);
+    const QDir architectures(systemRoot + architecturesFolder);
+    const QStringList names = architectures.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &name : names) {
+        const QString folder = architectures.filePath(name) + architecturePluginSubfolder;
+        if (QFileInfo(folder).isDir()) {
+            add(folder);
+        }
+    }
+    return folders;
+}
+
+// An absolute folder makes findPlugins() search that folder only. It takes plug-in libraries alone;
+// a system image may describe its modules by their metadata files instead.
+QVector<KPluginMetaData> modulesIn(const QString &folder)
+{
+    QVector<KPluginMetaData> modules = KPluginMetaData::findPlugins(folder);
+    const QDir dir(folder);
+    const QStringList metaDataFiles = dir.entryList(metaDataFilePatterns, QDir::Files | QDir::Readable, QDir::Name);
+    for (const QString &fileName : metaDataFiles) {
+        const KPluginMetaData metaData = KPluginMetaData::fromJsonFile(dir.filePath(fileName));
+        if (metaData.isValid()) {
+            modules.append(metaData);
+        }
+    }
+    return modules;
+}
+
+// As findPlugins() does across the library paths, the first module of an id wins within a namespace.
+QVector<KPluginMetaData> modulesBelow(const QString &systemRoot)
+{
+    const QStringList pluginFolders = pluginFoldersBelow(systemRoot);
+    QVector<KPluginMetaData> modules;
+    for (const QString &pluginNamespace : pluginNamespaces) {
+        QSet<QString> ids;
+        for (const QString &pluginFolder : pluginFolders) {
+            const QVector<KPluginMetaData> found = modulesIn(pluginFolder + QLatin1Char('/') + pluginNamespace);
+            for (const KPluginMetaData &metaData : found) {
+                if (!ids.contains(metaData.pluginId())) {
+                    ids.insert(metaData.pluginId());
+                    modules.append(metaData);
+                }
+            }
+        }
+    }
+    return modules;
+}
+
+std::unique_ptr<ZDS::AbstractItem> buildTree(const QVector<KPluginMetaData> &modules)
+{
     if (modules.isEmpty()) {
         return nullptr;
     }
@@ -58,6 +134,14 @@ std::unique_ptr<ZDS::AbstractItem> buildTree()
 
 namespace ZDS
 {
+QVector<KPluginMetaData> findSettingsModules(const QString &systemRoot)
+{
+    if (QDir::cleanPath(systemRoot) == QLatin1String("/")) {
+        return installedModules();
+    }
+    return modulesBelow(systemRoot);
+}
+
 AbstractItem::AbstractItem(const QString &name, const QString &text, const QString &icon, int type)
     : m_name(name)
     , m_text(text)
@@ -109,7 +193,7 @@ KCModuleItem::KCModuleItem(const QString &name, const QString &text, const QStri
 
 AbstractItem *KCModuleItem::getKCModuleTree()
 {
-    static const std::unique_ptr<AbstractItem> tree = buildTree();
+    static const std::unique_ptr<AbstractItem> tree = buildTree(findSettingsModules(StartMenuUtils::systemRoot()));
     return tree.get();
 }
 }

@@ -68,10 +68,18 @@ public:
     KCModuleItem(const QString &name, const QString &text, const QString &icon, const KPluginMetaData &metaData);
 
     /**
-     * The tree of the settings modules installed on the system: the plug-ins found under the Qt
-     * plug-in paths "plasma/kcms/systemsettings" and "plasma/kcms/systemsettings_qwidgets", grouped
-     * under one group item per parent category. Built on the first call and kept, owned by this
-     * layer, until the process ends.
+     * The tree of the settings modules installed on the system: the modules of the plug-in namespaces
+     * "plasma/kcms/systemsettings" and "plasma/kcms/systemsettings_qwidgets", grouped under one group
+     * item per parent category ("X-KDE-System-Settings-Parent-Category", "other" without one). Built
+     * on the first call, for the system root of that moment, and kept, owned by this layer, until the
+     * process ends.
+     *
+     * Under the system root "/" the modules are the plug-ins found below every folder of
+     * QCoreApplication::libraryPaths(). Under any other root (StartMenuUtils::setSystemRoot()) only
+     * modules below that root count, never the machine's own: the namespaces are searched in each
+     * library path moved below the root, in root + "/usr/lib/qt5/plugins" and in every
+     * root + "/usr/lib/<architecture>/qt5/plugins", and there a JSON metadata file ("*.json") counts as
+     * a module as well as a plug-in library.
      *
      * @return the root item, or null when no settings module is installed
      */
