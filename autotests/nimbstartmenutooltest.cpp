@@ -38,6 +38,7 @@ private Q_SLOTS:
     void menuShowInTheUsersLanguage();
     void search_data();
     void search();
+    void searchJson_data();
     void searchJson();
     void updateState();
     void activateWithoutUpdateService();
@@ -208,6 +209,8 @@ void NimbStartMenuToolTest::search_data()
     QTest::addRow("two words") << QStringList{QStringLiteral("text"), QStringLiteral("editor")} << QStringLiteral("Textloom") << QStringLiteral("possible");
     QTest::addRow("one letter") << QStringList{QStringLiteral("t")} << QStringLiteral("Tally Sheets") << QStringLiteral("possible");
     QTest::addRow("power action") << QStringList{QStringLiteral("reboot")} << QStringLiteral("Restart") << QStringLiteral("possible");
+    QTest::addRow("settings module") << QStringList{QStringLiteral("glidepoint")} << QStringLiteral("Glidepoint") << QStringLiteral("exact");
+    QTest::addRow("settings module keyword") << QStringList{QStringLiteral("mouse")} << QStringLiteral("Glidepoint") << QStringLiteral("possible");
 }
 
 void NimbStartMenuToolTest::search()
@@ -231,22 +234,45 @@ void NimbStartMenuToolTest::search()
              qPrintable(lines.last()));
 }
 
+void NimbStartMenuToolTest::searchJson_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("settingsModules");
+
+    // The settings modules are the demo root's; those of the machine are never found.
+    QTest::addRow("applications") << QStringLiteral("t") << 0;
+    QTest::addRow("applications and a settings module") << QStringLiteral("n") << 1;
+}
+
 void NimbStartMenuToolTest::searchJson()
 {
-    const QJsonObject result = runJson({QStringLiteral("search"), QStringLiteral("t")});
+    QFETCH(QString, query);
+    QFETCH(int, settingsModules);
+
+    const QJsonObject result = runJson({QStringLiteral("search"), query});
     const QJsonArray matches = result.value(QStringLiteral("matches")).toArray();
-    QCOMPARE(result.value(QStringLiteral("query")).toString(), QStringLiteral("t"));
+    QCOMPARE(result.value(QStringLiteral("query")).toString(), query);
     QCOMPARE(result.value(QStringLiteral("count")).toInt(), matches.size());
     QVERIFY(matches.size() > 4);
     double previous = 1.0;
+    int modules = 0;
     for (const auto &value : matches) {
         const QJsonObject match = value.toObject();
         const double relevance = match.value(QStringLiteral("relevance")).toDouble();
         QVERIFY(relevance < previous);
         previous = relevance;
         QVERIFY(!match.value(QStringLiteral("text")).toString().isEmpty());
-        QCOMPARE(match.value(QStringLiteral("data")).toString(), QUrl::fromLocalFile(match.value(QStringLiteral("subtext")).toString()).toString());
+        const QString subtext = match.value(QStringLiteral("subtext")).toString();
+        const QString data = match.value(QStringLiteral("data")).toString();
+        if (data.startsWith(QLatin1String("kcm://"))) {
+            ++modules;
+            QVERIFY2(subtext.startsWith(QStringLiteral(DEMO_ROOT "/usr/lib/qt5/plugins/plasma/kcms/")), qPrintable(subtext));
+            QCOMPARE(data, QStringLiteral("kcm://") + QFileInfo(subtext).completeBaseName());
+        } else {
+            QCOMPARE(data, QUrl::fromLocalFile(subtext).toString());
+        }
     }
+    QCOMPARE(modules, settingsModules);
     // The menu tree's copies stand in for the demo's files.
     QVERIFY(matches.first().toObject().value(QStringLiteral("subtext")).toString().startsWith(m_home->path() + QStringLiteral("/.nimb/startmenu2/")));
 }
