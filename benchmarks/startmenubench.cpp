@@ -30,6 +30,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -373,6 +374,7 @@ private:
     JobResult readerJob(const QString &id, const QString &title, void (*reader)(const std::string &, ReadTally &));
     std::vector<JobResult> generationJobs(bool generate, bool floor);
     JobResult regenerateJob();
+    std::vector<JobResult> installJobs();
     JobResult kbuildsycocaJob(const QString &id, const QString &systemRoot);
     JobResult indexJob();
     JobResult indexFilingJob();
@@ -551,6 +553,106 @@ JobResult Bench::regenerateJob()
     result.countLabel = QStringLiteral("items in the tree");
     result.details = QJsonObject{{QStringLiteral("itemsBefore"), before}};
     return result;
+}
+
+// What a running menu's watcher takes from an application's install to its item in the tree, timed
+// from the desktop file's last write: renamed into place whole (as package managers install), and
+// created, then written in place 30 ms later (as cp and editors do). Then a burst of 200 installs,
+// each written in place while the event loop runs: how long until all are in the tree, and how
+// many updates they started.
+std::vector<JobResult> Bench::installJobs()
+{
+    needsMenu();
+    const QString folder = home() + QStringLiteral("/.local/share/applications");
+    QDir().mkpath(folder);
+    const QString items = StartMenuUtils::menuDir() + QStringLiteral("/other/");
+    Menu menu;
+    int updates = 0;
+    QObject::connect(&menu, &Menu::updateStarted, [&updates] {
+        ++updates;
+    });
+
+    const auto contents = [](const QString &name) {
+        return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%1\n").arg(name).toUtf8();
+    };
+    const auto spin = [] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        ::usleep(100);
+    };
+    // Milliseconds from `since` until every one of `names` is an item, or -1 after ten seconds.
+    const auto untilItems = [&](const QStringList &names, const QElapsedTimer &since) {
+        for (const QString &name : names) {
+            while (!QFileInfo::exists(items + name)) {
+                if (since.elapsed() > 10000) {
+                    return -1.0;
+                }
+                spin();
+            }
+        }
+        return double(since.nsecsElapsed()) / 1e6;
+    };
+    const auto settle = [&] {
+        QElapsedTimer quiet;
+        quiet.start();
+        while (quiet.elapsed() < 1500) {
+            spin();
+        }
+    };
+
+    JobResult renamed{QStringLiteral("install:rename"), QStringLiteral("install renamed into place -> item in the tree"), QStringLiteral("run")};
+    JobResult inPlace{QStringLiteral("install:in-place"), QStringLiteral("install written in place -> item in the tree"), QStringLiteral("run")};
+    for (int round = 0; round <= m_options.rounds; ++round) {
+        settle();
+        const QString renamedName = QStringLiteral("bench-renamed-%1.desktop").arg(round);
+        writeLikeSaveAs(QString(folder + QLatin1Char('/') + renamedName).toStdString(), contents(renamedName), unsigned(round));
+        QElapsedTimer since;
+        since.start();
+        renamed.samples.push_back(untilItems({renamedName}, since));
+
+        settle();
+        const QString inPlaceName = QStringLiteral("bench-in-place-%1.desktop").arg(round);
+        QFile file(folder + QLatin1Char('/') + inPlaceName);
+        file.open(QIODevice::WriteOnly);
+        QElapsedTimer created;
+        created.start();
+        while (created.elapsed() < 30) {
+            spin();
+        }
+        file.write(contents(inPlaceName));
+        file.close();
+        since.start();
+        inPlace.samples.push_back(untilItems({inPlaceName}, since));
+    }
+    // The first round only warms the caches.
+    for (JobResult *result : {&renamed, &inPlace}) {
+        result->samples.erase(result->samples.begin());
+        result->count = std::count(result->samples.cbegin(), result->samples.cend(), -1.0);
+        result->countLabel = QStringLiteral("installs that never arrived");
+    }
+
+    settle();
+    JobResult burst{QStringLiteral("install:burst"), QStringLiteral("200 installs in a burst -> all in the tree"), QStringLiteral("run")};
+    updates = 0;
+    QStringList names;
+    QElapsedTimer since;
+    since.start();
+    for (int i = 0; i < 200; ++i) {
+        names.append(QStringLiteral("bench-burst-%1.desktop").arg(i));
+        QFile file(folder + QLatin1Char('/') + names.last());
+        file.open(QIODevice::WriteOnly);
+        file.write(contents(names.last()));
+        file.close();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    burst.samples.push_back(untilItems(names, since));
+    settle();
+    burst.count = updates;
+    burst.countLabel = QStringLiteral("updates");
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("bench-*.desktop")})) {
+        QFile::remove(folder + QLatin1Char('/') + name);
+        QFile::remove(items + name);
+    }
+    return {renamed, inPlace, burst};
 }
 
 // The forced generation, and the floor of writing the same files without anything else. The file
@@ -1072,6 +1174,12 @@ int Bench::run()
             m_notes << status.skipped;
         }
         for (JobResult &result : classes) {
+            add(std::move(result));
+        }
+    }
+    // Last: the installs add applications that the other jobs would count.
+    if (selected(QStringLiteral("install"))) {
+        for (JobResult &result : installJobs()) {
             add(std::move(result));
         }
     }
@@ -1640,7 +1748,7 @@ void usage()
     std::fprintf(stderr,
                  "usage: startmenubench (--generate N | --corpus DIR) [--rounds R] [--jobs LIST] [--json FILE]\n"
                  "                      [--check] [--instructions] [--workdir DIR] [--locale LOCALE]\n"
-                 "jobs: read parse kdesktopfile gkeyfile generate create-floor regenerate kbuildsycoca index\n"
+                 "jobs: read parse kdesktopfile gkeyfile generate create-floor regenerate install kbuildsycoca index\n"
                  "      index-filing gio-index query gio-query memory services-runner (default: all)\n");
 }
 
