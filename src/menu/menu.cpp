@@ -13,9 +13,9 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
-#include <QElapsedTimer>
 #include <QSet>
 #include <QTimer>
 
