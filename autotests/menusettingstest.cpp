@@ -150,10 +150,12 @@ private Q_SLOTS:
 
     void loadSignalsChangedValuesOnly_data();
     void loadSignalsChangedValuesOnly();
-    void loadAcceptsStoredForms_data();
-    void loadAcceptsStoredForms();
-    void loadKeepsValuesOfUnusableFile_data();
-    void loadKeepsValuesOfUnusableFile();
+    void loadConvertsValues_data();
+    void loadConvertsValues();
+    void damagedFileKeepsUserValues_data();
+    void damagedFileKeepsUserValues();
+    void loadKeepsValuesIfFileCannotBeOpened_data();
+    void loadKeepsValuesIfFileCannotBeOpened();
     void loadSwitchesDebugLogging();
 
     void saveWritesPreferences();
@@ -588,24 +590,37 @@ void MenuSettingsTest::loadSignalsChangedValuesOnly()
     QCOMPARE(TestSupport::readFile(TestSupport::preferencesFile()), content);
 }
 
-void MenuSettingsTest::loadAcceptsStoredForms_data()
+void MenuSettingsTest::loadConvertsValues_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QByteArray>("property");
     QTest::addColumn<QVariant>("expected");
 
+    // As QVariant converts: a switch is off only for "false", "0" (in any case) and nothing.
     QTest::addRow("true") << QByteArray("showClassicMenu=true\n") << QByteArray("showClassicMenu") << QVariant(true);
     QTest::addRow("false") << QByteArray("enableAnimation=false\n") << QByteArray("enableAnimation") << QVariant(false);
     QTest::addRow("capitalised true") << QByteArray("showClassicMenu=True\n") << QByteArray("showClassicMenu") << QVariant(true);
+    QTest::addRow("capitalised false") << QByteArray("enableAnimation=FALSE\n") << QByteArray("enableAnimation") << QVariant(false);
     QTest::addRow("digit one") << QByteArray("showClassicMenu=1\n") << QByteArray("showClassicMenu") << QVariant(true);
     QTest::addRow("digit zero") << QByteArray("enableAnimation=0\n") << QByteArray("enableAnimation") << QVariant(false);
+    QTest::addRow("yes") << QByteArray("showClassicMenu=yes\n") << QByteArray("showClassicMenu") << QVariant(true);
+    QTest::addRow("off, a word like any other") << QByteArray("askConfirmation=off\n") << QByteArray("askConfirmation") << QVariant(true);
+    QTest::addRow("bool as an empty value") << QByteArray("enableRecent=\n") << QByteArray("enableRecent") << QVariant(false);
+    QTest::addRow("bool as a list") << QByteArray("showTooltips=0, 1\n") << QByteArray("showTooltips") << QVariant(false);
+    QTest::addRow("bool as an invalid variant") << QByteArray("enableAnimation=@Invalid()\n") << QByteArray("enableAnimation") << QVariant(false);
+    QTest::addRow("bool as a byte array") << QByteArray("enableSortAppsAlphabetically=@ByteArray(true)\n") << QByteArray("enableSortAppsAlphabatically")
+                                          << QVariant(true);
     QTest::addRow("quoted string") << QByteArray("defaultTab=\"a, b\"\n") << QByteArray("defaultTab") << QVariant(QStringLiteral("a, b"));
     QTest::addRow("empty string") << QByteArray("appsMode=\n") << QByteArray("appsMode") << QVariant(QString());
+    QTest::addRow("string as a list") << QByteArray("appsMode=a,b\n") << QByteArray("appsMode") << QVariant(QString());
+    QTest::addRow("string as an invalid variant") << QByteArray("defaultTab=@Invalid()\n") << QByteArray("defaultTab") << QVariant(QString());
     QTest::addRow("one tab, written as a plain string") << QByteArray("tabs=leave\n") << QByteArray("tabs") << QVariant(QStringList{"leave"});
     QTest::addRow("tabs with a repeated name") << QByteArray("tabs=leave, apps, leave\n") << QByteArray("tabs") << QVariant(QStringList{"apps", "leave"});
+    QTest::addRow("tabs as an invalid variant") << QByteArray("tabs=@Invalid()\n") << QByteArray("tabs") << QVariant(QStringList());
+    QTest::addRow("tabs as a byte array") << QByteArray("tabs=@ByteArray(leave)\n") << QByteArray("tabs") << QVariant(QStringList());
 }
 
-void MenuSettingsTest::loadAcceptsStoredForms()
+void MenuSettingsTest::loadConvertsValues()
 {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, property);
@@ -619,30 +634,50 @@ void MenuSettingsTest::loadAcceptsStoredForms()
     QCOMPARE(recorder.takeChanges(), QStringList{QString::fromLatin1(property)});
 }
 
-void MenuSettingsTest::loadKeepsValuesOfUnusableFile_data()
+void MenuSettingsTest::damagedFileKeepsUserValues_data()
 {
     QTest::addColumn<QByteArray>("content");
+    for (const auto &damage : TestSupport::damagedLines()) {
+        QTest::addRow("%s", damage.first) << damage.second + "appsMode=list\nenableRecent=false\n";
+    }
+}
+
+void MenuSettingsTest::damagedFileKeepsUserValues()
+{
+    QFETCH(QByteArray, content);
+
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
+    {
+        QSettings file(TestSupport::preferencesFile(), QSettings::NativeFormat);
+        file.allKeys();
+        QCOMPARE(file.status(), QSettings::FormatError);
+    }
+    MenuSettings settings;
+    ChangeRecorder recorder(settings);
+    settings.load();
+    QCOMPARE(recorder.takeChanges(), (QStringList{"enableRecent", "appsMode"}));
+    QCOMPARE(settings.appsMode(), QStringLiteral("list"));
+    QVERIFY(!settings.enableRecent());
+
+    settings.setShowTooltips(false);
+    settings.save();
+    const QMap<QString, QString> entries = rawEntries();
+    QCOMPARE(entries.value("appsMode"), QStringLiteral("list"));
+    QCOMPARE(entries.value("enableRecent"), QStringLiteral("false"));
+    QCOMPARE(entries.value("showTooltips"), QStringLiteral("false"));
+}
+
+void MenuSettingsTest::loadKeepsValuesIfFileCannotBeOpened_data()
+{
     QTest::addColumn<bool>("unreadable");
     QTest::addColumn<bool>("folder");
 
-    QTest::addRow("binary garbage") << QByteArray("\x01\x02\xff\xfe\x7f[[\n=\nenableFavorites=false\ndefaultTab=recent\n") << false << false;
-    QTest::addRow("unclosed group header") << QByteArray("[General\nenableFavorites=false\nappsMode=grid\n") << false << false;
-    QTest::addRow("bool as a word") << QByteArray("enableFavorites=banana\nshowClassicMenu=yes\naskConfirmation=off\n") << false << false;
-    QTest::addRow("bool as a list") << QByteArray("enableComputer=false, false\nshowTooltips=0, 1\n") << false << false;
-    QTest::addRow("bool as an empty value") << QByteArray("enableRecent=\nshowLastLoginInfo=\n") << false << false;
-    QTest::addRow("bool as an invalid variant") << QByteArray("enableAnimation=@Invalid()\nenableDebug=@Invalid()\n") << false << false;
-    QTest::addRow("bool as a byte array") << QByteArray("enableSortAppsAlphabetically=@ByteArray(true)\n") << false << false;
-    QTest::addRow("string as a list") << QByteArray("defaultTab=recent, apps\nappsMode=grid, tree\n") << false << false;
-    QTest::addRow("string as an invalid variant") << QByteArray("defaultTab=@Invalid()\n") << false << false;
-    QTest::addRow("tabs as an invalid variant") << QByteArray("tabs=@Invalid()\n") << false << false;
-    QTest::addRow("tabs as a byte array") << QByteArray("tabs=@ByteArray(leave)\n") << false << false;
-    QTest::addRow("unreadable file") << QByteArray("enableFavorites=false\ndefaultTab=recent\n") << true << false;
-    QTest::addRow("folder in place of the file") << QByteArray() << false << true;
+    QTest::addRow("unreadable file") << true << false;
+    QTest::addRow("folder in place of the file") << false << true;
 }
 
-void MenuSettingsTest::loadKeepsValuesOfUnusableFile()
+void MenuSettingsTest::loadKeepsValuesIfFileCannotBeOpened()
 {
-    QFETCH(QByteArray, content);
     QFETCH(bool, unreadable);
     QFETCH(bool, folder);
 
@@ -652,7 +687,7 @@ void MenuSettingsTest::loadKeepsValuesOfUnusableFile()
     if (folder) {
         QVERIFY(QDir().mkpath(TestSupport::preferencesFile()));
     } else {
-        QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
+        QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "enableFavorites=false\ndefaultTab=recent\n"));
     }
     if (unreadable) {
         QVERIFY(QFile::setPermissions(TestSupport::preferencesFile(), QFileDevice::WriteOwner));

@@ -179,8 +179,12 @@ private Q_SLOTS:
     void saveWritesValues();
     void loadReadsValues();
     void loadKeepsMissingValues();
-    void loadKeepsValuesOfUnusableFile_data();
-    void loadKeepsValuesOfUnusableFile();
+    void loadConvertsValues_data();
+    void loadConvertsValues();
+    void damagedFileKeepsUserValues_data();
+    void damagedFileKeepsUserValues();
+    void loadKeepsValuesIfFileCannotBeOpened_data();
+    void loadKeepsValuesIfFileCannotBeOpened();
     void savingSearchSettingsKeepsMenuEntries();
     void savingMenuSettingsKeepsSearchEntries();
 
@@ -386,35 +390,101 @@ void SearchSettingsTest::loadKeepsMissingValues()
     QCOMPARE(valuesOf(settings), expected);
 }
 
-void SearchSettingsTest::loadKeepsValuesOfUnusableFile_data()
+void SearchSettingsTest::loadConvertsValues_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("unreadable");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QVariant>("expected");
 
-    QTest::addRow("binary garbage") << QByteArray("\x01\x02\xff\xfe\x7f[[\n=\nindexMedia=false\nindexSizeLimit=8\n") << false;
-    QTest::addRow("unclosed group header") << QByteArray("[General\nindexMedia=false\nindexSizeLimit=8\n") << false;
-    QTest::addRow("flag as a word") << QByteArray("indexMedia=banana\nindexArchives=yes\n") << false;
-    QTest::addRow("flag as a list") << QByteArray("indexDocuments=false, false\n") << false;
-    QTest::addRow("flag as an empty value") << QByteArray("indexHelp=\nidleModeIndexing=\n") << false;
-    QTest::addRow("flag as an invalid variant") << QByteArray("indexApplications=@Invalid()\n") << false;
-    QTest::addRow("limit as a word") << QByteArray("indexSizeLimit=lots\n") << false;
-    QTest::addRow("limit as a fraction") << QByteArray("indexSizeLimit=2.5\n") << false;
-    QTest::addRow("limit as a bool") << QByteArray("indexSizeLimit=true\n") << false;
-    QTest::addRow("limit as a list") << QByteArray("indexSizeLimit=1, 2\n") << false;
-    QTest::addRow("limit beyond 64 bits") << QByteArray("indexSizeLimit=9223372036854775808\n") << false;
-    QTest::addRow("limit as an empty value") << QByteArray("indexSizeLimit=\n") << false;
-    QTest::addRow("unreadable file") << QByteArray("indexMedia=false\nindexSizeLimit=8\n") << true;
+    // As QVariant converts: a flag is off only for "false", "0" (in any case) and nothing, and a limit
+    // that is no whole number within 64 bits is 0.
+    QTest::addRow("yes") << QByteArray("indexArchives=yes\n") << QByteArray("indexArchives") << QVariant(true);
+    QTest::addRow("flag as a word") << QByteArray("idleModeIndexing=banana\n") << QByteArray("idleModeIndexing") << QVariant(true);
+    QTest::addRow("digit zero") << QByteArray("indexMedia=0\n") << QByteArray("indexMedia") << QVariant(false);
+    QTest::addRow("capitalised false") << QByteArray("indexDocuments=FALSE\n") << QByteArray("indexDocuments") << QVariant(false);
+    QTest::addRow("flag as an empty value") << QByteArray("indexHelp=\n") << QByteArray("indexHelp") << QVariant(false);
+    QTest::addRow("flag as a list") << QByteArray("indexSettings=true, true\n") << QByteArray("indexSettings") << QVariant(false);
+    QTest::addRow("flag as an invalid variant") << QByteArray("indexApplications=@Invalid()\n") << QByteArray("indexApplications") << QVariant(false);
+    QTest::addRow("limit beyond 32 bits, negative") << QByteArray("indexSizeLimit=-2147483649\n") << QByteArray("indexSizeLimit")
+                                                    << QVariant(qint64(-2147483649));
+    QTest::addRow("limit as a word") << QByteArray("indexSizeLimit=lots\n") << QByteArray("indexSizeLimit") << QVariant(qint64(0));
+    QTest::addRow("limit as a fraction") << QByteArray("indexSizeLimit=2.5\n") << QByteArray("indexSizeLimit") << QVariant(qint64(0));
+    QTest::addRow("limit as a bool") << QByteArray("indexSizeLimit=true\n") << QByteArray("indexSizeLimit") << QVariant(qint64(0));
+    QTest::addRow("limit as a list") << QByteArray("indexSizeLimit=1, 2\n") << QByteArray("indexSizeLimit") << QVariant(qint64(0));
+    QTest::addRow("limit beyond 64 bits") << QByteArray("indexSizeLimit=9223372036854775808\n") << QByteArray("indexSizeLimit") << QVariant(qint64(0));
+    QTest::addRow("limit as an empty value") << QByteArray("indexSizeLimit=\n") << QByteArray("indexSizeLimit") << QVariant(qint64(0));
 }
 
-void SearchSettingsTest::loadKeepsValuesOfUnusableFile()
+void SearchSettingsTest::loadConvertsValues()
 {
     QFETCH(QByteArray, content);
+    QFETCH(QByteArray, name);
+    QFETCH(QVariant, expected);
+
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
+    SearchSettings settings;
+    settings.load();
+    QVariantMap values = defaultValues();
+    QVERIFY(values.value(QString::fromLatin1(name)) != expected);
+    values[QString::fromLatin1(name)] = expected;
+    QCOMPARE(valuesOf(settings), values);
+}
+
+void SearchSettingsTest::damagedFileKeepsUserValues_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    for (const auto &damage : TestSupport::damagedLines()) {
+        QTest::addRow("%s", damage.first) << damage.second + "indexMedia=false\nindexSizeLimit=8\n";
+    }
+}
+
+void SearchSettingsTest::damagedFileKeepsUserValues()
+{
+    QFETCH(QByteArray, content);
+
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
+    {
+        QSettings file(TestSupport::preferencesFile(), QSettings::NativeFormat);
+        file.allKeys();
+        QCOMPARE(file.status(), QSettings::FormatError);
+    }
+    SearchSettings settings;
+    settings.load();
+    QVariantMap expected = defaultValues();
+    expected["indexMedia"] = false;
+    expected["indexSizeLimit"] = qint64(8);
+    QCOMPARE(valuesOf(settings), expected);
+
+    settings.setIdleModeIndexing(true);
+    settings.save();
+    const QMap<QString, QString> entries = rawEntries();
+    QCOMPARE(entries.value("indexMedia"), QStringLiteral("false"));
+    QCOMPARE(entries.value("indexSizeLimit"), QStringLiteral("8"));
+    QCOMPARE(entries.value("idleModeIndexing"), QStringLiteral("true"));
+}
+
+void SearchSettingsTest::loadKeepsValuesIfFileCannotBeOpened_data()
+{
+    QTest::addColumn<bool>("unreadable");
+    QTest::addColumn<bool>("folder");
+
+    QTest::addRow("unreadable file") << true << false;
+    QTest::addRow("folder in place of the file") << false << true;
+}
+
+void SearchSettingsTest::loadKeepsValuesIfFileCannotBeOpened()
+{
     QFETCH(bool, unreadable);
+    QFETCH(bool, folder);
 
     if (unreadable && geteuid() == 0) {
         QSKIP("root reads a file without read permission");
     }
-    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), content));
+    if (folder) {
+        QVERIFY(QDir().mkpath(TestSupport::preferencesFile()));
+    } else {
+        QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "indexMedia=false\nindexSizeLimit=8\n"));
+    }
     if (unreadable) {
         QVERIFY(QFile::setPermissions(TestSupport::preferencesFile(), QFileDevice::WriteOwner));
     }

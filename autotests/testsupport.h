@@ -12,9 +12,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QPair>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVector>
 
 // What the tests of the library share: a home and a system of their own, and files written so that
 // QSettings notices them.
@@ -57,6 +59,20 @@ inline bool writeNewVersion(const QString &path, const QByteArray &content)
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size()
         && file.flush() && file.setFileTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC).addSecs(++version), QFileDevice::FileModificationTime);
+}
+
+/**
+ * Lines that make QSettings report a format error, as they turn up in hand-edited files, by what
+ * they are. QSettings still reads the entries that follow.
+ */
+inline QVector<QPair<const char *, QByteArray>> damagedLines()
+{
+    return {
+        {"comment line", "# set by hand\n"},
+        {"line without an equals sign", "just some words\n"},
+        {"binary garbage", "\x01\x02\xff\xfe\x7f[[\n=\n"},
+        {"unclosed group header", "[General\n"},
+    };
 }
 
 inline QByteArray readFile(const QString &path)

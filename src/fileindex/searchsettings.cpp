@@ -5,12 +5,9 @@
 
 #include "searchsettings.h"
 
-#include "configvalues_p.h"
 #include "logging.h"
 
 #include <QSettings>
-
-#include <optional>
 
 namespace
 {
@@ -23,8 +20,6 @@ const QString indexHelpKey = QStringLiteral("indexHelp");
 const QString limitIndexSizeKey = QStringLiteral("limitIndexSize");
 const QString indexSizeLimitKey = QStringLiteral("indexSizeLimit");
 const QString idleModeIndexingKey = QStringLiteral("idleModeIndexing");
-
-
 }
 
 SearchSettings::SearchSettings(QObject *parent)
@@ -158,14 +153,16 @@ void SearchSettings::load()
         return;
     }
     QSettings settings(m_configFile, QSettings::NativeFormat);
-    // Half of a damaged file is no better than none: nothing of it is taken.
-    if (!ConfigValues::isReadable(settings)) {
-        qCDebug(LOG_GENERAL) << "search preferences not loaded from" << m_configFile << settings.status();
+    // Nothing was read; QSettings reports a file that is damaged but readable as a format error and
+    // still gives every value it could parse, and those are taken.
+    if (settings.status() == QSettings::AccessError) {
+        qCDebug(LOG_GENERAL) << "search preferences not loaded: cannot open" << m_configFile;
         return;
     }
 
+    // The current value is the default, so a missing entry changes nothing.
     const auto readBool = [&settings](const QString &key, bool &value) {
-        value = ConfigValues::boolFrom(settings.value(key, value)).value_or(value);
+        value = settings.value(key, value).toBool();
     };
     readBool(indexApplicationsKey, m_indexApplications);
     readBool(indexSettingsKey, m_indexSettings);
@@ -174,8 +171,13 @@ void SearchSettings::load()
     readBool(indexArchivesKey, m_indexArchives);
     readBool(indexHelpKey, m_indexHelp);
     readBool(limitIndexSizeKey, m_limitIndexSize);
-    m_indexSizeLimit = ConfigValues::int64From(settings.value(indexSizeLimitKey, m_indexSizeLimit)).value_or(m_indexSizeLimit);
+    // At the width save() writes: through int, a limit beyond 2^31 - 1 came back as 0.
+    m_indexSizeLimit = settings.value(indexSizeLimitKey, QVariant::fromValue<qint64>(m_indexSizeLimit)).toLongLong();
     readBool(idleModeIndexingKey, m_idleModeIndexing);
+
+    if (settings.status() != QSettings::NoError) {
+        qCDebug(LOG_GENERAL) << "search preferences loaded from a damaged file" << m_configFile << settings.status();
+    }
 }
 
 void SearchSettings::save()

@@ -22,6 +22,11 @@
  *
  * The values have no change signals. Nothing is read or written unless load() or save() is called.
  * A copy keeps a second set of values to compare with; it has no file of its own.
+ *
+ * load() takes every value the file holds, converted as QVariant converts it: "false", "0" (in any
+ * case) and an empty value switch a flag off, any other text ("true", "yes") on; a size limit that is
+ * not a whole number within 64 bits reads as 0. A file with lines QSettings cannot parse still gives
+ * the values it could; only a file that cannot be opened at all leaves the values as they were.
  */
 class NIMBSTARTMENU_EXPORT SearchSettings : public QObject
 {
@@ -71,8 +76,8 @@ public:
     bool operator!=(const SearchSettings &other) const;
 
     /**
-     * Reads the values from the file. A missing entry, or one that is not a value of its kind, leaves
-     * its value as it is; a file that cannot be read or parsed leaves them all.
+     * Reads the values from the file. A missing entry leaves its value as it is; a file that cannot
+     * be opened leaves them all.
      */
     void load();
 

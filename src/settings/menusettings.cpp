@@ -5,7 +5,6 @@
 
 #include "menusettings.h"
 
-#include "configvalues_p.h"
 #include "logging.h"
 #include "startmenuutils.h"
 
@@ -14,7 +13,6 @@
 #include <QSettings>
 
 #include <algorithm>
-#include <optional>
 
 namespace
 {
@@ -65,9 +63,6 @@ const QHash<QString, int> &tabRanks()
     }();
     return ranks;
 }
-
-
-
 }
 
 MenuSettings::MenuSettings(QObject *parent)
@@ -340,37 +335,35 @@ void MenuSettings::resetEnableDebug()
 void MenuSettings::load()
 {
     QSettings settings(m_configFile, QSettings::NativeFormat);
-    // Half of a damaged file is no better than none: nothing of it is taken.
-    if (!ConfigValues::isReadable(settings)) {
-        qCDebug(LOG_GENERAL) << "preferences not loaded from" << m_configFile << settings.status();
+    // Nothing was read; QSettings reports a file that is damaged but readable as a format error and
+    // still gives every value it could parse, and those are taken.
+    if (settings.status() == QSettings::AccessError) {
+        qCDebug(LOG_GENERAL) << "preferences not loaded: cannot open" << m_configFile;
         return;
     }
 
-    // The current value is the default, so a missing or unusable entry changes nothing.
-    const auto readBool = [&settings](const QString &key, bool current) {
-        return ConfigValues::boolFrom(settings.value(key, current)).value_or(current);
+    // The current value is the default, so a missing entry changes nothing.
+    const auto read = [&settings](const QString &key, const QVariant &current) {
+        return settings.value(key, current);
     };
-    const auto readString = [&settings](const QString &key, const QString &current) {
-        return ConfigValues::stringFrom(settings.value(key, current)).value_or(current);
-    };
-    const auto readStringList = [&settings](const QString &key, const QStringList &current) {
-        return ConfigValues::stringListFrom(settings.value(key, current)).value_or(current);
-    };
+    setEnableFavorites(read(enableFavoritesKey, m_enableFavorites).toBool());
+    setEnableComputer(read(enableComputerKey, m_enableComputer).toBool());
+    setEnableRecent(read(enableRecentKey, m_enableRecent).toBool());
+    setDefaultTab(read(defaultTabKey, m_defaultTab).toString());
+    setShowClassicMenu(read(showClassicMenuKey, m_showClassicMenu).toBool());
+    setShowLastLoginInfo(read(showLastLoginInfoKey, m_showLastLoginInfo).toBool());
+    setAppsMode(read(appsModeKey, m_appsMode).toString());
+    setEnableSortCategoriesAlphabetically(read(enableSortCategoriesKey, m_enableSortCategoriesAlphabetically).toBool());
+    setEnableSortAppsAlphabetically(read(enableSortAppsKey, m_enableSortAppsAlphabetically).toBool());
+    setAskConfirmation(read(askConfirmationKey, m_askConfirmation).toBool());
+    setEnableAnimation(read(enableAnimationKey, m_enableAnimation).toBool());
+    setShowTooltips(read(showTooltipsKey, m_showTooltips).toBool());
+    setEnableDebug(read(enableDebugKey, m_enableDebug).toBool());
+    setTabs(read(tabsKey, QStringList(m_tabs.values())).toStringList());
 
-    setEnableFavorites(readBool(enableFavoritesKey, m_enableFavorites));
-    setEnableComputer(readBool(enableComputerKey, m_enableComputer));
-    setEnableRecent(readBool(enableRecentKey, m_enableRecent));
-    setDefaultTab(readString(defaultTabKey, m_defaultTab));
-    setShowClassicMenu(readBool(showClassicMenuKey, m_showClassicMenu));
-    setShowLastLoginInfo(readBool(showLastLoginInfoKey, m_showLastLoginInfo));
-    setAppsMode(readString(appsModeKey, m_appsMode));
-    setEnableSortCategoriesAlphabetically(readBool(enableSortCategoriesKey, m_enableSortCategoriesAlphabetically));
-    setEnableSortAppsAlphabetically(readBool(enableSortAppsKey, m_enableSortAppsAlphabetically));
-    setAskConfirmation(readBool(askConfirmationKey, m_askConfirmation));
-    setEnableAnimation(readBool(enableAnimationKey, m_enableAnimation));
-    setShowTooltips(readBool(showTooltipsKey, m_showTooltips));
-    setEnableDebug(readBool(enableDebugKey, m_enableDebug));
-    setTabs(readStringList(tabsKey, m_tabs.values()));
+    if (settings.status() != QSettings::NoError) {
+        qCDebug(LOG_GENERAL) << "preferences loaded from a damaged file" << m_configFile << settings.status();
+    }
 }
 
 void MenuSettings::save()

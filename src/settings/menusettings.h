@@ -27,8 +27,10 @@
  * The two sorting properties are published as "enableSortCategoriesAlphabatically" and
  * "enableSortAppsAlphabatically"; the user interface binds to these names.
  *
- * A file that cannot be read or parsed leaves every preference as it was, and so does a value of the
- * wrong type.
+ * load() takes every value the file holds, converted as QVariant converts it: "false", "0" (in any
+ * case) and an empty value switch a preference off, any other text ("true", "yes") on; a list where a
+ * name belongs reads as an empty name. A file with lines QSettings cannot parse still gives the
+ * values it could; only a file that cannot be opened at all leaves every preference as it was.
  */
 class NIMBSTARTMENU_EXPORT MenuSettings : public QObject
 {
@@ -134,7 +136,7 @@ public:
 
     /**
      * Reads every stored preference through its setter, so that each one that changes signals. A
-     * missing key leaves its preference as it is.
+     * missing key leaves its preference as it is, and so does a file that cannot be opened.
      */
     Q_INVOKABLE void load();
 
