@@ -53,6 +53,8 @@ private Q_SLOTS:
     void helpForEveryCommand_data();
     void helpForEveryCommand();
     void watchReportsNewApplication();
+    void noMenuTree_data();
+    void noMenuTree();
 
 private:
     QProcessEnvironment environment() const;
@@ -534,6 +536,48 @@ void NimbStartMenuToolTest::watchReportsNewApplication()
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
+}
+
+void NimbStartMenuToolTest::noMenuTree_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<bool>("homeIsAFile");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    const QString noTemplate = QStringLiteral("there is no menu template folder %1/usr/share/nimb-start-menu/startmenu");
+    const QString homeIsAFile = QStringLiteral("cannot create the folder %1/.nimb of the menu tree: Not a directory");
+    const QStringList update{QStringLiteral("menu"), QStringLiteral("update")};
+    const QStringList search{QStringLiteral("search"), QStringLiteral("abacus")};
+    const QStringList watch{QStringLiteral("watch")};
+    QTest::addRow("menu update, no template") << update << false << 1 << noTemplate;
+    QTest::addRow("menu update, home is a file") << update << true << 1 << homeIsAFile;
+    QTest::addRow("search, no template") << search << false << 0
+                                         << QStringLiteral("warning: ") + noTemplate + QStringLiteral("; searching the application folders only");
+    QTest::addRow("watch, no template") << watch << false << 1 << noTemplate;
+    QTest::addRow("watch, home is a file") << watch << true << 1 << homeIsAFile;
+}
+
+void NimbStartMenuToolTest::noMenuTree()
+{
+    QFETCH(QStringList, command);
+    QFETCH(bool, homeIsAFile);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    // A root without the template, or the demo root with a home that is a file.
+    const QString root = homeIsAFile ? QStringLiteral(DEMO_ROOT) : m_home->path() + QStringLiteral("/root");
+    const QString home = m_home->path() + QStringLiteral("/home");
+    QVERIFY(QDir().mkpath(root));
+    if (homeIsAFile) {
+        QFile file(home);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    // The last --root and --home count.
+    const Run result = run(QStringList{QStringLiteral("--root"), root, QStringLiteral("--home"), home} + command);
+    QCOMPARE(result.exitCode, exitCode);
+    const QString expected = QStringLiteral("nimb-startmenu: ") + message.arg(homeIsAFile ? home : root) + QLatin1Char('\n');
+    QCOMPARE(QString::fromUtf8(result.err), expected);
 }
 
 QTEST_GUILESS_MAIN(NimbStartMenuToolTest)

@@ -11,10 +11,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonDocument>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
 
 namespace
 {
@@ -87,6 +94,27 @@ void prepareHome()
     QDir().mkpath(QString::fromStdString(GetNimbDir(NimbDir::Base)));
 }
 
+QString menuTreeProblem()
+{
+    const QString templateTree = StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu"));
+    if (!QFileInfo(templateTree).isDir()) {
+        return QStringLiteral("there is no menu template folder %1").arg(templateTree);
+    }
+    // The folders the tree lies in, from the top: the first that fails names the cause.
+    const QString menuDir = StartMenuUtils::menuDir();
+    std::error_code error;
+    const std::filesystem::path parent = std::filesystem::path(menuDir.toStdString()).parent_path();
+    std::filesystem::create_directories(parent, error);
+    if (error) {
+        return QStringLiteral("cannot create the folder %1 of the menu tree: %2")
+            .arg(QString::fromStdString(parent.string()), QString::fromLocal8Bit(std::strerror(error.value())));
+    }
+    if (::access(parent.c_str(), W_OK | X_OK) != 0) {
+        return QStringLiteral("cannot write into %1: %2").arg(QString::fromStdString(parent.string()), QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    return QStringLiteral("could not create the menu tree %1").arg(menuDir);
+}
+
 QSet<QString> menuItems()
 {
     const QString root = StartMenuUtils::menuDir();
@@ -120,9 +148,10 @@ QStringList describeAdded(const QJsonArray &added)
     QStringList lines;
     for (const auto &value : added) {
         const QJsonObject item = value.toObject();
-        lines.append(QStringLiteral("%1 (%2/%3)").arg(item.value(QStringLiteral("name")).toString(),
-                                                      item.value(QStringLiteral("category")).toString(),
-                                                      item.value(QStringLiteral("file")).toString()));
+        lines.append(QStringLiteral("%1 (%2/%3)")
+                         .arg(item.value(QStringLiteral("name")).toString(),
+                              item.value(QStringLiteral("category")).toString(),
+                              item.value(QStringLiteral("file")).toString()));
     }
     return lines;
 }

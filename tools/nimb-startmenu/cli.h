@@ -56,8 +56,14 @@ void print(const QString &text);
 void printJson(const QJsonObject &object);
 
 /// Creates the desktop's own folder in the home directory, which a real desktop session always has
-/// and below which the menu tree lives.
+/// and below which the menu tree lives. A folder that cannot be made is left to menuTreeProblem().
 void prepareHome();
+
+/**
+ * Why there is no menu tree after an update: the template folder below the system root is missing,
+ * or the system's reason why the tree's folder cannot be made (with the path it concerns).
+ */
+QString menuTreeProblem();
 
 /// The application items of the menu tree, as "category/file.desktop".
 QSet<QString> menuItems();

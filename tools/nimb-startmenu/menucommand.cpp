@@ -110,7 +110,7 @@ int update(const Cli::Invocation &invocation, bool reset)
     }
     const qint64 elapsed = timer.elapsed();
     if (!Menu::exists()) {
-        return Cli::failure(QStringLiteral("could not create the menu tree %1 (does its parent folder exist?)").arg(StartMenuUtils::menuDir()));
+        return Cli::failure(Cli::menuTreeProblem());
     }
     const QSet<QString> after = Cli::menuItems();
     const QJsonArray added = Cli::addedItems(before, after);

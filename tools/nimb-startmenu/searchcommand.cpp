@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace
 {
@@ -73,6 +74,10 @@ int search(const Cli::Invocation &invocation)
 
     Cli::prepareHome();
     Menu::update();
+    if (!Menu::exists()) {
+        // The application folders are indexed all the same; only the tree's items are missing.
+        std::fprintf(stderr, "nimb-startmenu: warning: %s; searching the application folders only\n", qPrintable(Cli::menuTreeProblem()));
+    }
 
     const QJsonObject metaData{{QStringLiteral("KPlugin"), QJsonObject{{QStringLiteral("Id"), QStringLiteral("nimb-startmenu")}}}};
     IndexingRunner runner(nullptr, KPluginMetaData(metaData, QString()), QVariantList());
@@ -123,7 +128,8 @@ int search(const Cli::Invocation &invocation)
         Cli::print(QStringLiteral("         %1").arg(match.subtext()));
         Cli::print(QStringLiteral("         %1").arg(dataText(match.data())));
     }
-    Cli::print(QStringLiteral("%1 matches for \"%2\"; indexing %3 ms, query %4 ms").arg(matches.size()).arg(query).arg(indexingMs, 0, 'f', 1).arg(queryMs, 0, 'f', 2));
+    Cli::print(
+        QStringLiteral("%1 matches for \"%2\"; indexing %3 ms, query %4 ms").arg(matches.size()).arg(query).arg(indexingMs, 0, 'f', 1).arg(queryMs, 0, 'f', 2));
     return Cli::Success;
 }
 }

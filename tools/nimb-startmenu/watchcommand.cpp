@@ -61,6 +61,10 @@ int watch(const Cli::Invocation &invocation)
         before = Cli::menuItems();
     });
     QObject::connect(menu, &Menu::updateFinished, menu, [&before, &invocation] {
+        if (!Menu::exists()) {
+            Cli::failure(Cli::menuTreeProblem());
+            return;
+        }
         const QJsonArray added = Cli::addedItems(before, Cli::menuItems());
         const QString time = QDateTime::currentDateTime().toString(Qt::ISODate);
         if (invocation.json) {
@@ -69,13 +73,17 @@ int watch(const Cli::Invocation &invocation)
             return;
         }
         const QStringList names = Cli::describeAdded(added);
-        Cli::print(QStringLiteral("%1 update: %2").arg(time, names.isEmpty() ? QStringLiteral("nothing added") : QStringLiteral("added ") + names.join(QStringLiteral(", "))));
+        Cli::print(QStringLiteral("%1 update: %2")
+                       .arg(time, names.isEmpty() ? QStringLiteral("nothing added") : QStringLiteral("added ") + names.join(QStringLiteral(", "))));
     });
 
     if (!invocation.json) {
         Cli::print(QStringLiteral("watching the application folders for %1 (Ctrl+C ends)").arg(StartMenuUtils::menuDir()));
     }
     menu->updateMenu();
+    if (!Menu::exists()) {
+        return Cli::Failure; // the update's line said why
+    }
     return QCoreApplication::exec();
 }
 }
