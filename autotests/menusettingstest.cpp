@@ -162,6 +162,8 @@ private Q_SLOTS:
     void saveLeavesEnableDebugEntry_data();
     void saveLeavesEnableDebugEntry();
     void saveKeepsOtherEntries();
+    void saveKeepsValuesOfOtherWriters_data();
+    void saveKeepsValuesOfOtherWriters();
     void saveReconcilesTabs_data();
     void saveReconcilesTabs();
     void tabFollowsSwitchOnlyAfterSave();
@@ -796,6 +798,44 @@ void MenuSettingsTest::saveKeepsOtherEntries()
     QCOMPARE(file.value("indexSizeLimit").toString(), QStringLiteral("42"));
     QCOMPARE(file.value("Window MenuSettingsTest/width").toString(), QStringLiteral("640"));
     QCOMPARE(file.value("appsMode").toString(), QStringLiteral("grid"));
+}
+
+void MenuSettingsTest::saveKeepsValuesOfOtherWriters_data()
+{
+    QTest::addColumn<bool>("loadFirst");
+    QTest::addColumn<bool>("changeHere");
+
+    QTest::addRow("save without load") << false << false;
+    QTest::addRow("file written after load") << true << false;
+    QTest::addRow("changed here, without load") << false << true;
+    QTest::addRow("changed here, after load") << true << true;
+}
+
+void MenuSettingsTest::saveKeepsValuesOfOtherWriters()
+{
+    QFETCH(bool, loadFirst);
+    QFETCH(bool, changeHere);
+
+    MenuSettings settings;
+    if (loadFirst) {
+        settings.load();
+    }
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "appsMode=list\nenableRecent=false\ntabs=gridapps, leave\n"));
+    if (changeHere) {
+        settings.setAppsMode("grid");
+    }
+    settings.setShowTooltips(false);
+    settings.save();
+    // Kept again: the file's values are still not this object's.
+    settings.save();
+
+    const QMap<QString, QString> entries = rawEntries();
+    QCOMPARE(entries.value("appsMode"), changeHere ? QStringLiteral("grid") : QStringLiteral("list"));
+    QCOMPARE(entries.value("enableRecent"), QStringLiteral("false"));
+    QCOMPARE(entries.value("tabs"), QStringLiteral("gridapps, leave"));
+    QCOMPARE(entries.value("showTooltips"), QStringLiteral("false"));
+    QCOMPARE(entries.value("enableFavorites"), QStringLiteral("true"));
+    QCOMPARE(settings.appsMode(), changeHere ? QStringLiteral("grid") : QStringLiteral("tree"));
 }
 
 void MenuSettingsTest::saveReconcilesTabs_data()

@@ -185,6 +185,8 @@ private Q_SLOTS:
     void damagedFileKeepsUserValues();
     void loadKeepsValuesIfFileCannotBeOpened_data();
     void loadKeepsValuesIfFileCannotBeOpened();
+    void saveKeepsValuesOfOtherWriters_data();
+    void saveKeepsValuesOfOtherWriters();
     void savingSearchSettingsKeepsMenuEntries();
     void savingMenuSettingsKeepsSearchEntries();
 
@@ -498,6 +500,42 @@ void SearchSettingsTest::loadKeepsValuesIfFileCannotBeOpened()
     expected["indexSizeLimit"] = qint64(5);
     expected["idleModeIndexing"] = true;
     QCOMPARE(valuesOf(settings), expected);
+}
+
+void SearchSettingsTest::saveKeepsValuesOfOtherWriters_data()
+{
+    QTest::addColumn<bool>("loadFirst");
+    QTest::addColumn<bool>("changeHere");
+
+    QTest::addRow("save without load") << false << false;
+    QTest::addRow("file written after load") << true << false;
+    QTest::addRow("changed here, without load") << false << true;
+    QTest::addRow("changed here, after load") << true << true;
+}
+
+void SearchSettingsTest::saveKeepsValuesOfOtherWriters()
+{
+    QFETCH(bool, loadFirst);
+    QFETCH(bool, changeHere);
+
+    SearchSettings settings;
+    if (loadFirst) {
+        settings.load();
+    }
+    QVERIFY(TestSupport::writeNewVersion(TestSupport::preferencesFile(), "indexMedia=false\nindexSizeLimit=8\n"));
+    // Setting the value it has is no change.
+    settings.setIndexSizeLimit(changeHere ? 12 : settings.indexSizeLimit());
+    settings.setIdleModeIndexing(true);
+    settings.save();
+    // Kept again: the file's values are still not this object's.
+    settings.save();
+
+    const QMap<QString, QString> entries = rawEntries();
+    QCOMPARE(entries.value("indexSizeLimit"), changeHere ? QStringLiteral("12") : QStringLiteral("8"));
+    QCOMPARE(entries.value("indexMedia"), QStringLiteral("false"));
+    QCOMPARE(entries.value("idleModeIndexing"), QStringLiteral("true"));
+    QCOMPARE(entries.value("indexApplications"), QStringLiteral("true"));
+    QCOMPARE(settings.indexMedia(), true);
 }
 
 void SearchSettingsTest::savingSearchSettingsKeepsMenuEntries()

@@ -5,9 +5,12 @@
 
 #include "searchsettings.h"
 
+#include "configvalues_p.h"
 #include "logging.h"
 
 #include <QSettings>
+
+#include <memory>
 
 namespace
 {
@@ -20,10 +23,27 @@ const QString indexHelpKey = QStringLiteral("indexHelp");
 const QString limitIndexSizeKey = QStringLiteral("limitIndexSize");
 const QString indexSizeLimitKey = QStringLiteral("indexSizeLimit");
 const QString idleModeIndexingKey = QStringLiteral("idleModeIndexing");
+
+// What save() writes, in its order.
+ConfigValues::Entries storedValues(const SearchSettings &settings)
+{
+    return {
+        {indexApplicationsKey, settings.indexApplications()},
+        {indexSettingsKey, settings.indexSettings()},
+        {indexDocumentsKey, settings.indexDocuments()},
+        {indexMediaKey, settings.indexMedia()},
+        {indexArchivesKey, settings.indexArchives()},
+        {indexHelpKey, settings.indexHelp()},
+        {limitIndexSizeKey, settings.limitIndexSize()},
+        {indexSizeLimitKey, QVariant::fromValue<qint64>(settings.indexSizeLimit())},
+        {idleModeIndexingKey, settings.idleModeIndexing()},
+    };
+}
 }
 
 SearchSettings::SearchSettings(QObject *parent)
     : QObject(parent)
+    , m_baseline(std::make_unique<ConfigValues::Baseline>(storedValues(*this)))
 {
 }
 
@@ -39,6 +59,7 @@ SearchSettings::SearchSettings(const SearchSettings &other)
     , m_limitIndexSize(other.m_limitIndexSize)
     , m_indexSizeLimit(other.m_indexSizeLimit)
     , m_idleModeIndexing(other.m_idleModeIndexing)
+    , m_baseline(std::make_unique<ConfigValues::Baseline>(storedValues(*this)))
 {
 }
 
@@ -161,8 +182,8 @@ void SearchSettings::load()
     }
 
     // The current value is the default, so a missing entry changes nothing.
-    const auto readBool = [&settings](const QString &key, bool &value) {
-        value = settings.value(key, value).toBool();
+    const auto readBool = [this, &settings](const QString &key, bool &value) {
+        value = m_baseline->read(settings, key, value).toBool();
     };
     readBool(indexApplicationsKey, m_indexApplications);
     readBool(indexSettingsKey, m_indexSettings);
@@ -172,8 +193,9 @@ void SearchSettings::load()
     readBool(indexHelpKey, m_indexHelp);
     readBool(limitIndexSizeKey, m_limitIndexSize);
     // At the width save() writes: through int, a limit beyond 2^31 - 1 came back as 0.
-    m_indexSizeLimit = settings.value(indexSizeLimitKey, QVariant::fromValue<qint64>(m_indexSizeLimit)).toLongLong();
+    m_indexSizeLimit = m_baseline->read(settings, indexSizeLimitKey, QVariant::fromValue<qint64>(m_indexSizeLimit)).toLongLong();
     readBool(idleModeIndexingKey, m_idleModeIndexing);
+    m_baseline->hold(storedValues(*this));
 
     if (settings.status() != QSettings::NoError) {
         qCDebug(LOG_GENERAL) << "search preferences loaded from a damaged file" << m_configFile << settings.status();
@@ -186,14 +208,6 @@ void SearchSettings::save()
         return;
     }
     QSettings settings(m_configFile, QSettings::NativeFormat);
-    settings.setValue(indexApplicationsKey, m_indexApplications);
-    settings.setValue(indexSettingsKey, m_indexSettings);
-    settings.setValue(indexDocumentsKey, m_indexDocuments);
-    settings.setValue(indexMediaKey, m_indexMedia);
-    settings.setValue(indexArchivesKey, m_indexArchives);
-    settings.setValue(indexHelpKey, m_indexHelp);
-    settings.setValue(limitIndexSizeKey, m_limitIndexSize);
-    settings.setValue(indexSizeLimitKey, QVariant::fromValue<qint64>(m_indexSizeLimit));
-    settings.setValue(idleModeIndexingKey, m_idleModeIndexing);
+    m_baseline->write(settings, storedValues(*this));
     settings.sync();
 }

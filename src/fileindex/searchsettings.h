@@ -12,6 +12,13 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+namespace ConfigValues
+{
+class Baseline;
+}
+
 /**
  * @class SearchSettings searchsettings.h <NimbStartMenu/searchsettings.h>
  *
@@ -27,6 +34,11 @@
  * case) and an empty value switch a flag off, any other text ("true", "yes") on; a size limit that is
  * not a whole number within 64 bits reads as 0. A file with lines QSettings cannot parse still gives
  * the values it could; only a file that cannot be opened at all leaves the values as they were.
+ *
+ * The file has other writers (the start menu, a text editor). save() writes every value but one that
+ * the file holds with a value it did not hold when this object last loaded or saved that key (or,
+ * without either, when the object was made), and that has not been set to another value here since:
+ * the file keeps that value.
  */
 class NIMBSTARTMENU_EXPORT SearchSettings : public QObject
 {
@@ -81,7 +93,11 @@ public:
      */
     void load();
 
-    /// Writes the nine values; the file is written when the call returns.
+    /**
+     * Writes the nine values, but keeps a value another writer put into the file since the last
+     * load() or save() unless it was set to another value here since. The file is written when the
+     * call returns.
+     */
     void save();
 
 private:
@@ -95,6 +111,8 @@ private:
     bool m_limitIndexSize = false;
     qint64 m_indexSizeLimit = 3;
     bool m_idleModeIndexing = false;
+    // Declared last: it notes the values above as they are at construction. Not compared by operator==.
+    const std::unique_ptr<ConfigValues::Baseline> m_baseline;
 };
 
 #endif

@@ -5,6 +5,7 @@
 
 #include "menusettings.h"
 
+#include "configvalues_p.h"
 #include "logging.h"
 #include "startmenuutils.h"
 
@@ -13,6 +14,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <memory>
 
 namespace
 {
@@ -63,10 +65,32 @@ const QHash<QString, int> &tabRanks()
     }();
     return ranks;
 }
+
+// What save() writes, in its order; enableDebug is the user's to keep in the file. The tabs are
+// written in the set's order, which means nothing, so whether they changed goes by getTabs().
+ConfigValues::Entries storedPreferences(const MenuSettings &settings, const QSet<QString> &tabs)
+{
+    return {
+        {enableFavoritesKey, settings.enableFavorites()},
+        {enableComputerKey, settings.enableComputer()},
+        {enableRecentKey, settings.enableRecent()},
+        {defaultTabKey, settings.defaultTab()},
+        {showClassicMenuKey, settings.showClassicMenu()},
+        {showLastLoginInfoKey, settings.showLastLoginInfo()},
+        {appsModeKey, settings.appsMode()},
+        {enableSortCategoriesKey, settings.enableSortCategoriesAlphabetically()},
+        {enableSortAppsKey, settings.enableSortAppsAlphabetically()},
+        {askConfirmationKey, settings.askConfirmation()},
+        {enableAnimationKey, settings.enableAnimation()},
+        {showTooltipsKey, settings.showTooltips()},
+        {tabsKey, QStringList(tabs.values()), settings.getTabs()},
+    };
+}
 }
 
 MenuSettings::MenuSettings(QObject *parent)
     : QObject(parent)
+    , m_baseline(std::make_unique<ConfigValues::Baseline>(storedPreferences(*this, m_tabs)))
 {
     auto *watcher = new QFileSystemWatcher(this);
     const auto refresh = [this, watcher] {
@@ -343,8 +367,8 @@ void MenuSettings::load()
     }
 
     // The current value is the default, so a missing entry changes nothing.
-    const auto read = [&settings](const QString &key, const QVariant &current) {
-        return settings.value(key, current);
+    const auto read = [this, &settings](const QString &key, const QVariant &current) {
+        return m_baseline->read(settings, key, current);
     };
     setEnableFavorites(read(enableFavoritesKey, m_enableFavorites).toBool());
     setEnableComputer(read(enableComputerKey, m_enableComputer).toBool());
@@ -360,6 +384,7 @@ void MenuSettings::load()
     setShowTooltips(read(showTooltipsKey, m_showTooltips).toBool());
     setEnableDebug(read(enableDebugKey, m_enableDebug).toBool());
     setTabs(read(tabsKey, QStringList(m_tabs.values())).toStringList());
+    m_baseline->hold(storedPreferences(*this, m_tabs));
 
     if (settings.status() != QSettings::NoError) {
         qCDebug(LOG_GENERAL) << "preferences loaded from a damaged file" << m_configFile << settings.status();
@@ -368,21 +393,6 @@ void MenuSettings::load()
 
 void MenuSettings::save()
 {
-    QSettings settings(m_configFile, QSettings::NativeFormat);
-    settings.setValue(enableFavoritesKey, m_enableFavorites);
-    settings.setValue(enableComputerKey, m_enableComputer);
-    settings.setValue(enableRecentKey, m_enableRecent);
-    settings.setValue(defaultTabKey, m_defaultTab);
-    settings.setValue(showClassicMenuKey, m_showClassicMenu);
-    settings.setValue(showLastLoginInfoKey, m_showLastLoginInfo);
-    settings.setValue(appsModeKey, m_appsMode);
-    settings.setValue(enableSortCategoriesKey, m_enableSortCategoriesAlphabetically);
-    settings.setValue(enableSortAppsKey, m_enableSortAppsAlphabetically);
-    settings.setValue(askConfirmationKey, m_askConfirmation);
-    settings.setValue(enableAnimationKey, m_enableAnimation);
-    settings.setValue(showTooltipsKey, m_showTooltips);
-    // Not enableDebug: an entry put into the file by hand to keep debugging on must survive saving.
-
     const auto keepTab = [this](const QString &tab, bool enabled) {
         if (enabled) {
             m_tabs.insert(tab);
@@ -396,5 +406,7 @@ void MenuSettings::save()
     m_tabs.insert(appsTab);
     m_tabs.insert(paramsTab);
     m_tabs.insert(leaveTab);
-    settings.setValue(tabsKey, QStringList(m_tabs.values()));
+
+    QSettings settings(m_configFile, QSettings::NativeFormat);
+    m_baseline->write(settings, storedPreferences(*this, m_tabs));
 }

@@ -14,6 +14,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+namespace ConfigValues
+{
+class Baseline;
+}
+
 /**
  * @class MenuSettings menusettings.h <NimbStartMenu/menusettings.h>
  *
@@ -31,6 +38,11 @@
  * case) and an empty value switch a preference off, any other text ("true", "yes") on; a list where a
  * name belongs reads as an empty name. A file with lines QSettings cannot parse still gives the
  * values it could; only a file that cannot be opened at all leaves every preference as it was.
+ *
+ * The file has other writers (a second start menu, a text editor). save() writes every preference
+ * but one that the file holds with a value it did not hold when this object last loaded or saved
+ * that key (or, without either, when the object was made), and that has not changed here since: the
+ * file keeps that value. A preference changed here is always written.
  */
 class NIMBSTARTMENU_EXPORT MenuSettings : public QObject
 {
@@ -144,7 +156,8 @@ public:
      * Writes the preferences, all but autoRefresh and enableDebug. The tabs are first brought in
      * line with the switches: "favorites", "computer" and "recent" follow enableFavorites,
      * enableComputer and enableRecent, and "apps", "params" and "leave" are always enabled. This
-     * change of the tabs is not signalled.
+     * change of the tabs is not signalled. A value another writer put into the file since the last
+     * load() or save() stays unless the preference changed here since.
      */
     Q_INVOKABLE void save();
 
@@ -188,6 +201,8 @@ private:
     bool m_showTooltips = true;
     bool m_autoRefresh = false;
     bool m_enableDebug = false;
+    // Declared last: it notes the values above as they are at construction.
+    const std::unique_ptr<ConfigValues::Baseline> m_baseline;
 };
 
 #endif
