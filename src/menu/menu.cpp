@@ -4,12 +4,14 @@
 */
 
 #include "menu.h"
+#include "applicationsource_p.h"
 #include "entryrules_p.h"
 #include "filewalk_p.h"
 #include "logging.h"
 #include "nimbdesktopentry.h"
 #include "settingsmap.h"
 #include "startmenuutils.h"
+#include "treeformat_p.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -41,19 +43,14 @@ namespace fs = std::filesystem;
 namespace
 {
 using StartMenuUtils::isAccepted;
-using StartMenuUtils::isSettingsCommand;
+using TreeFormat::categoriesKey;
+using TreeFormat::originKey;
+using TreeFormat::templateTree;
 
-const QString templateTree = QStringLiteral("/usr/share/nimb-start-menu/startmenu");
-const QString excludedApplicationFolder = QStringLiteral("/usr/share/applications/nimbdesktop");
-const QString firstOverrideDir = QStringLiteral("/usr/share/nimb/desktop-entries-override");
-const QString secondOverrideDir = QStringLiteral("/usr/share/nimb-start-menu/overrides");
 const QString fallbackCategory = QStringLiteral("other");
 // QFileInfo::suffix() is "directory" or "desktop" exactly when the path ends so.
 const QString declarationEnding = QStringLiteral(".directory");
 const QString applicationEnding = QStringLiteral(".desktop");
-constexpr const char *categoriesKey = "X-Categories";
-constexpr const char *originKey = "X-Nimb-OriginFile";
-constexpr const char *yastGroupKey = "X-SuSE-YaST-Group";
 
 // Whether a file name ends with one of the suffixes a pass reads; the passes skip other files, whose
 // readability the walk then need not check.
@@ -69,7 +66,6 @@ auto endingIn(const char *const (&endings)[Count])
 }
 
 constexpr const char *declarationFiles[] = {".directory"};
-constexpr const char *applicationFiles[] = {".desktop"};
 constexpr const char *treeFiles[] = {".directory", ".desktop"};
 
 // The files below root as QDirIterator(root, QDir::Files | QDir::Readable [| QDir::Hidden],
@@ -343,10 +339,7 @@ void copyAdministratorCategories(const QString &menuDir, TreeState &tree)
 // Pass 3: every accepted application the tree does not record yet goes into its category folder.
 void writeApplications(const QString &menuDir, const TreeState &tree, bool force, UpdateJournal &journal, Unfinished *unfinished)
 {
-    const QMap<QString, SettingsMapRecord> settingsApplications = SettingsMap::loadSettingsMap();
-    const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
-    const StartMenuUtils::OverrideNames overrides[] = {StartMenuUtils::OverrideNames(StartMenuUtils::systemPath(firstOverrideDir)),
-                                                       StartMenuUtils::OverrideNames(StartMenuUtils::systemPath(secondOverrideDir))};
+    const ApplicationSource source(ApplicationSource::Overrides::Both, SettingsMap::loadSettingsMap());
 
     // A folder's change time as it was before this run wrote into it: an item written now must not
     // hide the other new applications of the same folder, whose files are older than that write.
@@ -360,61 +353,47 @@ void writeApplications(const QString &menuDir, const TreeState &tree, bool force
         return *known;
     };
 
-    for (const QString &searchPath : StartMenuUtils::appSearchPaths()) {
-        forEachFile(searchPath, false, applicationFiles, [&](const QFileInfo &file) {
-            const QString origin = file.filePath();
-            if (!origin.endsWith(applicationEnding) || StartMenuUtils::folderOf(origin) == excludedFolder) {
-                return;
-            }
-            // An application the tree records is never written again, whatever its file holds:
-            // reading it would change nothing.
-            if (tree.recordedOrigins.contains(origin)) {
-                return;
-            }
-            const FileStamp stamp = unfinished ? FileStamp::of(origin) : FileStamp();
-            NimbDesktopEntry entry = readEntry(file);
-            if (unfinished && (!entry.isLoaded() || !entry.isValid() || FileStamp::of(origin) != stamp)) {
-                qCDebug(LOG_GENERAL) << "passed over while it may still be being written" << origin;
-                unfinished->found.insert(origin, stamp);
-                return;
-            }
-            if (!isAccepted(entry)) {
-                return;
-            }
-            const QString fileName = file.fileName();
-            for (const StartMenuUtils::OverrideNames &override : overrides) {
-                if (override.mayHave(fileName)) {
-                    StartMenuUtils::overrideDesktopEntry(entry, fileName, override.folder());
-                }
-            }
-            if (isSettingsCommand(entry.exec()) || settingsApplications.contains(file.completeBaseName()) || !entry.getUnknownValue(yastGroupKey).empty()) {
-                return;
-            }
+    source.forEachDesktopFile(StartMenuUtils::appSearchPaths(), [&](const QString &origin) {
+        // An application the tree records is never written again, whatever its file holds: reading
+        // it would change nothing.
+        if (tree.recordedOrigins.contains(origin)) {
+            return;
+        }
+        const FileStamp stamp = unfinished ? FileStamp::of(origin) : FileStamp();
+        ApplicationSource::Item application = source.read(origin);
+        if (unfinished && (!application.entry.isLoaded() || !application.entry.isValid() || FileStamp::of(origin) != stamp)) {
+            qCDebug(LOG_GENERAL) << "passed over while it may still be being written" << origin;
+            unfinished->found.insert(origin, stamp);
+            return;
+        }
+        if (application.kind != ApplicationSource::Kind::Application) {
+            return;
+        }
 
-            QString id = fallbackCategory;
-            for (const std::string &category : entry.categories()) {
-                const auto found = tree.categoryIds.constFind(QString::fromStdString(category));
-                if (found != tree.categoryIds.cend()) {
-                    id = *found;
-                    break;
-                }
+        QString id = fallbackCategory;
+        for (const std::string &category : application.entry.categories()) {
+            const auto found = tree.categoryIds.constFind(QString::fromStdString(category));
+            if (found != tree.categoryIds.cend()) {
+                id = *found;
+                break;
             }
+        }
 
-            // An invalid time (no such folder) counts as earlier than any.
-            if (!force && !(unfinished && unfinished->retry.contains(origin))) {
-                const QDateTime folderTime = folderChangeTime(id);
-                if (!(folderTime < file.metadataChangeTime())) {
-                    return;
-                }
-                journal.noteFolder(id, folderTime);
+        // An invalid time (no such folder) counts as earlier than any.
+        const QFileInfo file(origin);
+        if (!force && !(unfinished && unfinished->retry.contains(origin))) {
+            const QDateTime folderTime = folderChangeTime(id);
+            if (!(folderTime < file.metadataChangeTime())) {
+                return;
             }
-            qCDebug(LOG_GENERAL) << "origin is newer than category" << origin;
-            const QByteArray originUtf8 = origin.toUtf8();
-            entry.setUnknowns({{originKey, std::string(originUtf8.constData(), size_t(originUtf8.size()))}});
-            const QString item = menuDir + QLatin1Char('/') + id + QLatin1Char('/') + fileName;
-            entry.saveAs(item.toStdString(), SaveEmptyFields{false});
-        });
-    }
+            journal.noteFolder(id, folderTime);
+        }
+        qCDebug(LOG_GENERAL) << "origin is newer than category" << origin;
+        const QByteArray originUtf8 = origin.toUtf8();
+        application.entry.setUnknowns({{TreeFormat::originKey, std::string(originUtf8.constData(), size_t(originUtf8.size()))}});
+        const QString item = menuDir + QLatin1Char('/') + id + QLatin1Char('/') + file.fileName();
+        application.entry.saveAs(item.toStdString(), SaveEmptyFields{false});
+    });
 }
 
 void generateIn(const QString &menuDir, bool force, Unfinished *unfinished = nullptr)

@@ -4,11 +4,12 @@
 */
 
 #include "indexer.h"
-#include "entryrules_p.h"
+#include "applicationsource_p.h"
 #include "filewalk_p.h"
 #include "kcmoduleitem.h"
 #include "nimbdesktopentry.h"
 #include "startmenuutils.h"
+#include "treeformat_p.h"
 #include "updatemode.h"
 
 #include <QDir>
@@ -27,27 +28,10 @@
 
 namespace
 {
-using StartMenuUtils::isAccepted;
-using StartMenuUtils::isSettingsCommand;
-
 constexpr int reservedKeys = 10000;
-// QFileInfo::suffix() is "desktop" exactly when the path ends so.
-const QString desktopFileEnding = QStringLiteral(".desktop");
-
-// Only desktop files are indexed: the walk need not check that the others are readable.
-bool isDesktopFileName(const char *name)
-{
-    const std::string_view view(name);
-    return view.size() >= 8 && view.compare(view.size() - 8, 8, ".desktop") == 0;
-}
-const QString excludedApplicationFolder = QStringLiteral("/usr/share/applications/nimbdesktop");
-const QString overrideDir = QStringLiteral("/usr/share/nimb/desktop-entries-override");
 const QString applicationsDir = QStringLiteral("/usr/share/applications");
-const QString actionsDir = QStringLiteral("/usr/share/nimb-start-menu/actions");
 const QString fallbackIcon = QStringLiteral("system-run");
 const QString systemSettingsRow = QStringLiteral("talvo-systemsettings");
-constexpr const char *originKey = "X-Nimb-OriginFile";
-constexpr const char *yastGroupKey = "X-SuSE-YaST-Group";
 
 // The word separator is the regular expression "([[:space:]]|[[:punct:]])" without Unicode
 // properties, whose POSIX classes stay ASCII: "«" or "。" are part of a word. It matches one
@@ -122,7 +106,7 @@ QSet<QString> actionPaths(std::initializer_list<const char *> fileNames)
 {
     QSet<QString> paths;
     for (const char *fileName : fileNames) {
-        paths.insert(StartMenuUtils::systemPath(actionsDir + QLatin1Char('/') + QLatin1String(fileName)));
+        paths.insert(StartMenuUtils::systemPath(TreeFormat::actionsFolder + QLatin1Char('/') + QLatin1String(fileName)));
     }
     return paths;
 }
@@ -163,10 +147,6 @@ QString localText(const std::string &local, const std::string &plain, const QStr
     return local == plain ? plainText : QString::fromStdString(local);
 }
 
-bool hasYastGroup(const NimbDesktopEntry &entry)
-{
-    return !entry.getUnknownValue(yastGroupKey).empty();
-}
 
 // A module's keywords are one text; the parts between separators are kept, empty ones included,
 // as the record shows them. A module without keywords has none, not one empty keyword.
@@ -408,66 +388,43 @@ bool mayHoldKey(const QString &path, std::initializer_list<const char *> keys, s
 }
 
 /**
- * The walk of Indexer::indexDesktopFiles(). A file whose reading can change nothing is not read:
- * one that an earlier copy stands in for, and, when @p requiredKey is given, one that the table
- * does not name and that lacks that key, which the filter turns away. Reading it could still add a
- * source named by its "X-Nimb-OriginFile", or the override could add keys: a file that may hold the
- * key or has an override is read.
+ * The desktop files of @p dirs that the index may take, in walk order: accepted, with the first
+ * override applied, not a settings launcher, and not the source of an earlier copy in the menu tree.
+ * A file whose reading can change nothing is not read: one that an earlier copy stands in for, and,
+ * when @p requiredKey is given, one that the table does not name and that lacks that key, which the
+ * caller turns away. Reading it could still add a source named by its "X-Nimb-OriginFile", or the
+ * override could add keys: a file that may hold the key or has an override is read.
  */
-void walkDesktopFiles(Indexer &indexer,
-                      const QStringList &dirs,
-                      const Indexer::DesktopFileFilter &filter,
-                      const QMap<QString, SettingsMapRecord> &settingsMap,
-                      const char *requiredKey)
+template<typename Visit>
+void forEachIndexable(const ApplicationSource &source, const QStringList &dirs, const char *requiredKey, Visit visit)
 {
-    const QString excludedFolder = StartMenuUtils::systemPath(excludedApplicationFolder);
-    const QString systemOverrideDir = StartMenuUtils::systemPath(overrideDir);
-    const StartMenuUtils::OverrideNames overrides(systemOverrideDir);
     QSet<QString> origins;
     std::string buffer;
-
-    for (const QString &dir : dirs) {
-        StartMenuUtils::walkFiles(dir, false, isDesktopFileName, [&](const QString &path) {
-            if (!path.endsWith(desktopFileEnding) || StartMenuUtils::folderOf(path) == excludedFolder) {
-                return;
-            }
-            const QFileInfo file(path);
-            const QString fileName = file.fileName();
-            const bool overridden = overrides.mayHave(fileName);
-
-            if (!overridden) {
-                if (origins.contains(path)) {
-                    if (!mayHoldKey(path, {originKey}, buffer)) {
-                        return;
-                    }
-                } else if (requiredKey && !settingsMap.contains(file.completeBaseName()) && !mayHoldKey(path, {requiredKey, originKey}, buffer)) {
+    source.forEachDesktopFile(dirs, [&](const QString &path) {
+        const QFileInfo file(path);
+        if (!source.mayBeOverridden(file.fileName())) {
+            if (origins.contains(path)) {
+                if (!mayHoldKey(path, {TreeFormat::originKey}, buffer)) {
                     return;
                 }
+            } else if (requiredKey && !source.settingsMap().contains(file.completeBaseName())
+                       && !mayHoldKey(path, {requiredKey, TreeFormat::originKey}, buffer)) {
+                return;
             }
+        }
 
-            NimbDesktopEntry entry(path.toStdString());
-            if (!isAccepted(entry)) {
-                return;
-            }
-            if (overridden) {
-                StartMenuUtils::overrideDesktopEntry(entry, fileName, systemOverrideDir);
-            }
-            if (isSettingsCommand(entry.exec())) {
-                return;
-            }
-
-            const std::string origin = entry.getUnknownValue(originKey);
-            if (!origin.empty()) {
-                origins.insert(QString::fromStdString(origin));
-            }
-            if (origins.contains(path)) {
-                return;
-            }
-            if (filter(file, entry, settingsMap)) {
-                indexer.indexDesktopFile(path, file, entry);
-            }
-        });
-    }
+        const ApplicationSource::Item item = source.read(path);
+        if (item.kind == ApplicationSource::Kind::Unaccepted || item.kind == ApplicationSource::Kind::SettingsLauncher) {
+            return;
+        }
+        const std::string origin = item.entry.getUnknownValue(TreeFormat::originKey);
+        if (!origin.empty()) {
+            origins.insert(QString::fromStdString(origin));
+        }
+        if (!origins.contains(path)) {
+            visit(path, file, item.entry);
+        }
+    });
 }
 }
 
@@ -502,9 +459,14 @@ void Indexer::indexClassicSettings()
     if (systemSettings != settingsMap.end()) {
         systemSettings->classicSettings = true;
     }
-    const QStringList dirs{StartMenuUtils::systemPath(applicationsDir), StartMenuUtils::systemPath(actionsDir)};
+    const QStringList dirs{StartMenuUtils::systemPath(applicationsDir), StartMenuUtils::systemPath(TreeFormat::actionsFolder)};
     // A file that the table does not name is a classic settings item only with a YaST group.
-    walkDesktopFiles(*this, dirs, &Indexer::isClassicSettings, settingsMap, yastGroupKey);
+    const ApplicationSource source(ApplicationSource::Overrides::First, settingsMap);
+    forEachIndexable(source, dirs, TreeFormat::yastGroupKey, [this, &settingsMap](const QString &path, const QFileInfo &file, const NimbDesktopEntry &entry) {
+        if (isClassicSettings(file, entry, settingsMap)) {
+            indexDesktopFile(path, file, entry);
+        }
+    });
 }
 
 void Indexer::indexSettings()
@@ -578,7 +540,7 @@ void Indexer::indexKCMItem(const ZDS::KCModuleItem *module)
 
 bool Indexer::isApplication(const QFileInfo &file, const NimbDesktopEntry &entry, const QMap<QString, SettingsMapRecord> &settingsMap)
 {
-    return !settingsMap.contains(file.completeBaseName()) && !hasYastGroup(entry);
+    return !settingsMap.contains(file.completeBaseName()) && !ApplicationSource::hasYastGroup(entry);
 }
 
 bool Indexer::isClassicSettings(const QFileInfo &file, const NimbDesktopEntry &entry, const QMap<QString, SettingsMapRecord> &settingsMap)
@@ -587,7 +549,7 @@ bool Indexer::isClassicSettings(const QFileInfo &file, const NimbDesktopEntry &e
     if (row != settingsMap.cend()) {
         return row->classicSettings;
     }
-    if (!hasYastGroup(entry)) {
+    if (!ApplicationSource::hasYastGroup(entry)) {
         return false;
     }
     const QString path = file.filePath();
@@ -607,7 +569,12 @@ bool Indexer::isClassicSettings(const QFileInfo &file, const NimbDesktopEntry &e
 
 void Indexer::indexDesktopFiles(const QStringList &dirs, const DesktopFileFilter &filter, const QMap<QString, SettingsMapRecord> &settingsMap)
 {
-    walkDesktopFiles(*this, dirs, filter, settingsMap, nullptr);
+    const ApplicationSource source(ApplicationSource::Overrides::First, settingsMap);
+    forEachIndexable(source, dirs, nullptr, [this, &filter, &settingsMap](const QString &path, const QFileInfo &file, const NimbDesktopEntry &entry) {
+        if (filter(file, entry, settingsMap)) {
+            indexDesktopFile(path, file, entry);
+        }
+    });
 }
 
 void Indexer::indexDesktopFile(const QString &path, const QFileInfo &file, const NimbDesktopEntry &entry)

@@ -1,0 +1,83 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#include "applicationsource_p.h"
+#include "entryrules_p.h"
+#include "logging.h"
+#include "startmenuutils.h"
+#include "treeformat_p.h"
+
+#include <QFileInfo>
+
+#include <string>
+
+ApplicationSource::ApplicationSource(Overrides overrides, const QMap<QString, SettingsMapRecord> &settingsMap)
+    : m_settingsMap(settingsMap)
+    , m_excludedFolder(StartMenuUtils::systemPath(TreeFormat::excludedApplicationFolder))
+{
+    m_overrides.emplace_back(StartMenuUtils::systemPath(TreeFormat::firstOverrideFolder));
+    if (overrides == Overrides::Both) {
+        m_overrides.emplace_back(StartMenuUtils::systemPath(TreeFormat::secondOverrideFolder));
+    }
+}
+
+bool ApplicationSource::mayBeOverridden(const QString &fileName) const
+{
+    return std::any_of(m_overrides.cbegin(), m_overrides.cend(), [&fileName](const StartMenuUtils::OverrideNames &override) {
+        return override.mayHave(fileName);
+    });
+}
+
+ApplicationSource::Item ApplicationSource::read(const QString &path) const
+{
+    Item item{Kind::Unaccepted, NimbDesktopEntry(path.toStdString()), QString()};
+    std::string why;
+    if (!item.entry.isLoaded()) {
+        why = "no desktop entry could be read";
+    } else if (item.entry.isValid(&why) && item.entry.isSuitable(&why) && item.entry.isDisplayable(&why) && item.entry.isForNimb(&why)) {
+        const QFileInfo file(path);
+        const QString fileName = file.fileName();
+        for (const StartMenuUtils::OverrideNames &override : m_overrides) {
+            if (override.mayHave(fileName)) {
+                StartMenuUtils::overrideDesktopEntry(item.entry, fileName, override.folder());
+            }
+        }
+        item.kind = classify(file.completeBaseName(), item.entry, &item.reason);
+    }
+    if (item.kind == Kind::Unaccepted) {
+        item.reason = QString::fromStdString(why);
+    }
+    if (item.kind != Kind::Application) {
+        qCDebug(LOG_GENERAL) << "not an application:" << path << item.reason;
+    }
+    return item;
+}
+
+ApplicationSource::Kind ApplicationSource::classify(const QString &completeBaseName, const NimbDesktopEntry &entry, QString *reason) const
+{
+    const auto because = [reason](Kind kind, const char *why) {
+        if (reason) {
+            *reason = QString::fromLatin1(why);
+        }
+        return kind;
+    };
+    if (StartMenuUtils::isSettingsCommand(entry.exec())) {
+        return because(Kind::SettingsLauncher, "its command opens a settings module");
+    }
+    const auto row = m_settingsMap.constFind(completeBaseName);
+    if (row != m_settingsMap.cend()) {
+        return row->classicSettings ? because(Kind::ClassicSettings, "a classic settings item of the settings-applications table")
+                                    : because(Kind::SettingsApplication, "named by the settings-applications table");
+    }
+    if (hasYastGroup(entry)) {
+        return because(Kind::ClassicSettings, "a classic settings item by its X-SuSE-YaST-Group");
+    }
+    return Kind::Application;
+}
+
+bool ApplicationSource::hasYastGroup(const NimbDesktopEntry &entry)
+{
+    return !entry.getUnknownValue(TreeFormat::yastGroupKey).empty();
+}
