@@ -336,10 +336,11 @@ private:
 };
 
 // The buffers of RecordKeys, kept from one record to the next: allocating them afresh for every
-// record costs more than the keys themselves. One per thread, since the index may be built in any.
+// record costs more than the keys themselves. One for the process: the index is built on the thread
+// its owner lives in, as everything of the library is.
 RecordKeys &recordKeys()
 {
-    static thread_local RecordKeys keys;
+    static RecordKeys keys;
     keys.clear();
     return keys;
 }

@@ -21,12 +21,6 @@ const QString logDirSubpath = QStringLiteral("/.cache/nimb-start-menu");
 const QString logFileName = QStringLiteral("/nimb-start-menu.log");
 const QString timestampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
 
-QDir &logDirMaker()
-{
-    static QDir dir{QString()};
-    return dir;
-}
-
 // QDebug quotes a streamed string; a text that is one gets its quotes taken off again.
 QString unquoted(const QString &message)
 {
@@ -54,14 +48,15 @@ void messageHandler(QtMsgType type, const QMessageLogContext &context, const QSt
     std::fflush(stderr);
 
     const QString logDir = QDir::homePath() + logDirSubpath;
-    if (!logDirMaker().mkpath(logDir)) {
+    if (!QDir().mkpath(logDir)) {
         return;
     }
     QFile log(logDir + logFileName);
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) {
         return;
     }
-    // One write per line, in UTF-8 whatever the locale: lines from several threads then stay whole.
+    // One write per line, in UTF-8 whatever the locale: Qt calls the handler from whatever thread
+    // logs, its own threads included, and lines written so stay whole.
     log.write(QDateTime::currentDateTime().toString(timestampFormat).toUtf8() + ": " + source + text + '\n');
 }
 

@@ -75,8 +75,9 @@ QString sudoUserHomeDir()
     }
     const QByteArray userName = environment.value(sudoUserVariable).toUtf8();
 
-    // getpwnam_r rather than getpwnam: the start menu may ask from more than one thread. The size
-    // sysconf suggests is only a hint; a longer account record asks for a larger buffer.
+    // getpwnam_r rather than getpwnam: the record lands in a buffer of ours, not in the C library's
+    // static one that any other code of the process may overwrite. The size sysconf suggests is only
+    // a hint; a longer account record asks for a larger buffer.
     const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     QByteArray buffer(suggested > 0 ? int(suggested) : 1024, Qt::Uninitialized);
     struct passwd account;
