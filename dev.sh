@@ -33,7 +33,6 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-45}
 # or fail by luck. A longer or differently seeded local run (FUZZ_SEED=0 picks one at random) looks
 # further; what it finds goes into fuzz/corpus as a regression input.
 FUZZ_SEED=${FUZZ_SEED:-1}
-fuzz_targets=(desktopentry settingsmap wordindex balooprogress messagehandler foldertablemodel utf8)
 
 install_missing() {
     local missing=()
@@ -83,8 +82,10 @@ run_sanitize() {
 run_fuzz() {
     install_missing
     build_sanitized
-    local runs="$SANITIZE_BUILD_DIR/fuzz-runs" failed=0
+    local runs="$SANITIZE_BUILD_DIR/fuzz-runs" failed=0 fuzz_targets
     mkdir -p "$runs"
+    # fuzz/CMakeLists.txt lists the targets; the build writes the list down.
+    mapfile -t fuzz_targets <"$SANITIZE_BUILD_DIR/fuzz-targets.txt"
     for target in "${fuzz_targets[@]}"; do
         mkdir -p "$runs/$target"
         echo "== fuzzing $target for ${FUZZ_SECONDS}s"
