@@ -12,55 +12,37 @@
 
 #include <memory>
 
-namespace
+// In the order load() reads them and save() writes them.
+const ConfigValues::Preferences<SearchSettings> &SearchSettings::preferences()
 {
-const QString indexApplicationsKey = QStringLiteral("indexApplications");
-const QString indexSettingsKey = QStringLiteral("indexSettings");
-const QString indexDocumentsKey = QStringLiteral("indexDocuments");
-const QString indexMediaKey = QStringLiteral("indexMedia");
-const QString indexArchivesKey = QStringLiteral("indexArchives");
-const QString indexHelpKey = QStringLiteral("indexHelp");
-const QString limitIndexSizeKey = QStringLiteral("limitIndexSize");
-const QString indexSizeLimitKey = QStringLiteral("indexSizeLimit");
-const QString idleModeIndexingKey = QStringLiteral("idleModeIndexing");
-
-// What save() writes, in its order.
-ConfigValues::Entries storedValues(const SearchSettings &settings)
-{
-    return {
-        {indexApplicationsKey, settings.indexApplications()},
-        {indexSettingsKey, settings.indexSettings()},
-        {indexDocumentsKey, settings.indexDocuments()},
-        {indexMediaKey, settings.indexMedia()},
-        {indexArchivesKey, settings.indexArchives()},
-        {indexHelpKey, settings.indexHelp()},
-        {limitIndexSizeKey, settings.limitIndexSize()},
-        {indexSizeLimitKey, QVariant::fromValue<qint64>(settings.indexSizeLimit())},
-        {idleModeIndexingKey, settings.idleModeIndexing()},
+    static const ConfigValues::Preferences<SearchSettings> table = {
+        {QStringLiteral("indexApplications"), &SearchSettings::m_indexApplications, true, &SearchSettings::setIndexApplications},
+        {QStringLiteral("indexSettings"), &SearchSettings::m_indexSettings, true, &SearchSettings::setIndexSettings},
+        {QStringLiteral("indexDocuments"), &SearchSettings::m_indexDocuments, true, &SearchSettings::setIndexDocuments},
+        {QStringLiteral("indexMedia"), &SearchSettings::m_indexMedia, true, &SearchSettings::setIndexMedia},
+        {QStringLiteral("indexArchives"), &SearchSettings::m_indexArchives, false, &SearchSettings::setIndexArchives},
+        {QStringLiteral("indexHelp"), &SearchSettings::m_indexHelp, true, &SearchSettings::setIndexHelp},
+        {QStringLiteral("limitIndexSize"), &SearchSettings::m_limitIndexSize, false, &SearchSettings::setLimitIndexSize},
+        // Read at the width it is written: through int, a limit beyond 2^31 - 1 came back as 0.
+        {QStringLiteral("indexSizeLimit"), &SearchSettings::m_indexSizeLimit, 3, &SearchSettings::setIndexSizeLimit},
+        {QStringLiteral("idleModeIndexing"), &SearchSettings::m_idleModeIndexing, false, &SearchSettings::setIdleModeIndexing},
     };
-}
+    return table;
 }
 
 SearchSettings::SearchSettings(QObject *parent)
     : QObject(parent)
-    , m_baseline(std::make_unique<ConfigValues::Baseline>(storedValues(*this)))
 {
+    preferences().setDefaults(*this);
+    m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));
 }
 
 SearchSettings::SearchSettings(const SearchSettings &other)
     : QObject(other.parent())
     , m_configFile()
-    , m_indexApplications(other.m_indexApplications)
-    , m_indexSettings(other.m_indexSettings)
-    , m_indexDocuments(other.m_indexDocuments)
-    , m_indexMedia(other.m_indexMedia)
-    , m_indexArchives(other.m_indexArchives)
-    , m_indexHelp(other.m_indexHelp)
-    , m_limitIndexSize(other.m_limitIndexSize)
-    , m_indexSizeLimit(other.m_indexSizeLimit)
-    , m_idleModeIndexing(other.m_idleModeIndexing)
-    , m_baseline(std::make_unique<ConfigValues::Baseline>(storedValues(*this)))
 {
+    preferences().copy(*this, other);
+    m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));
 }
 
 SearchSettings::~SearchSettings() = default;
@@ -157,9 +139,7 @@ void SearchSettings::setIdleModeIndexing(bool idle)
 
 bool SearchSettings::operator==(const SearchSettings &other) const
 {
-    return m_indexApplications == other.m_indexApplications && m_indexSettings == other.m_indexSettings && m_indexDocuments == other.m_indexDocuments
-        && m_indexMedia == other.m_indexMedia && m_indexArchives == other.m_indexArchives && m_indexHelp == other.m_indexHelp
-        && m_limitIndexSize == other.m_limitIndexSize && m_indexSizeLimit == other.m_indexSizeLimit && m_idleModeIndexing == other.m_idleModeIndexing;
+    return preferences().equal(*this, other);
 }
 
 bool SearchSettings::operator!=(const SearchSettings &other) const
@@ -182,20 +162,7 @@ void SearchSettings::load()
     }
 
     // The current value is the default, so a missing entry changes nothing.
-    const auto readBool = [this, &settings](const QString &key, bool &value) {
-        value = m_baseline->read(settings, key, value).toBool();
-    };
-    readBool(indexApplicationsKey, m_indexApplications);
-    readBool(indexSettingsKey, m_indexSettings);
-    readBool(indexDocumentsKey, m_indexDocuments);
-    readBool(indexMediaKey, m_indexMedia);
-    readBool(indexArchivesKey, m_indexArchives);
-    readBool(indexHelpKey, m_indexHelp);
-    readBool(limitIndexSizeKey, m_limitIndexSize);
-    // At the width save() writes: through int, a limit beyond 2^31 - 1 came back as 0.
-    m_indexSizeLimit = m_baseline->read(settings, indexSizeLimitKey, QVariant::fromValue<qint64>(m_indexSizeLimit)).toLongLong();
-    readBool(idleModeIndexingKey, m_idleModeIndexing);
-    m_baseline->hold(storedValues(*this));
+    preferences().load(*this, *m_baseline, settings);
 
     if (settings.status() != QSettings::NoError) {
         qCDebug(LOG_GENERAL) << "search preferences loaded from a damaged file" << m_configFile << settings.status();
@@ -208,6 +175,6 @@ void SearchSettings::save()
         return;
     }
     QSettings settings(m_configFile, QSettings::NativeFormat);
-    m_baseline->write(settings, storedValues(*this));
+    m_baseline->write(settings, preferences().stored(*this));
     settings.sync();
 }

@@ -17,6 +17,8 @@
 namespace ConfigValues
 {
 class Baseline;
+template<typename Owner>
+class Preferences;
 }
 
 /**
@@ -101,18 +103,21 @@ public:
     void save();
 
 private:
+    static const ConfigValues::Preferences<SearchSettings> &preferences();
+
     QString m_configFile = QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
-    bool m_indexApplications = true;
-    bool m_indexSettings = true;
-    bool m_indexDocuments = true;
-    bool m_indexMedia = true;
-    bool m_indexArchives = false;
-    bool m_indexHelp = true;
-    bool m_limitIndexSize = false;
-    qint64 m_indexSizeLimit = 3;
-    bool m_idleModeIndexing = false;
-    // Declared last: it notes the values above as they are at construction. Not compared by operator==.
-    const std::unique_ptr<ConfigValues::Baseline> m_baseline;
+    // The values get their defaults from preferences() on construction.
+    bool m_indexApplications;
+    bool m_indexSettings;
+    bool m_indexDocuments;
+    bool m_indexMedia;
+    bool m_indexArchives;
+    bool m_indexHelp;
+    bool m_limitIndexSize;
+    qint64 m_indexSizeLimit;
+    bool m_idleModeIndexing;
+    // Not compared by operator==.
+    std::unique_ptr<ConfigValues::Baseline> m_baseline;
 };
 
 #endif

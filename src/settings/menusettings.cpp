@@ -18,21 +18,6 @@
 
 namespace
 {
-const QString enableFavoritesKey = QStringLiteral("enableFavorites");
-const QString enableComputerKey = QStringLiteral("enableComputer");
-const QString enableRecentKey = QStringLiteral("enableRecent");
-const QString defaultTabKey = QStringLiteral("defaultTab");
-const QString showClassicMenuKey = QStringLiteral("showClassicMenu");
-const QString showLastLoginInfoKey = QStringLiteral("showLastLoginInfo");
-const QString appsModeKey = QStringLiteral("appsMode");
-const QString enableSortCategoriesKey = QStringLiteral("enableSortCategoriesAlphabetically");
-const QString enableSortAppsKey = QStringLiteral("enableSortAppsAlphabetically");
-const QString askConfirmationKey = QStringLiteral("askConfirmation");
-const QString enableAnimationKey = QStringLiteral("enableAnimation");
-const QString showTooltipsKey = QStringLiteral("showTooltips");
-const QString enableDebugKey = QStringLiteral("enableDebug");
-const QString tabsKey = QStringLiteral("tabs");
-
 const QString appsTab = QStringLiteral("apps");
 const QString favoritesTab = QStringLiteral("favorites");
 const QString computerTab = QStringLiteral("computer");
@@ -66,32 +51,40 @@ const QHash<QString, int> &tabRanks()
     return ranks;
 }
 
-// What save() writes, in its order; enableDebug is the user's to keep in the file. The tabs are
-// written in the set's order, which means nothing, so whether they changed goes by getTabs().
-ConfigValues::Entries storedPreferences(const MenuSettings &settings, const QSet<QString> &tabs)
-{
-    return {
-        {enableFavoritesKey, settings.enableFavorites()},
-        {enableComputerKey, settings.enableComputer()},
-        {enableRecentKey, settings.enableRecent()},
-        {defaultTabKey, settings.defaultTab()},
-        {showClassicMenuKey, settings.showClassicMenu()},
-        {showLastLoginInfoKey, settings.showLastLoginInfo()},
-        {appsModeKey, settings.appsMode()},
-        {enableSortCategoriesKey, settings.enableSortCategoriesAlphabetically()},
-        {enableSortAppsKey, settings.enableSortAppsAlphabetically()},
-        {askConfirmationKey, settings.askConfirmation()},
-        {enableAnimationKey, settings.enableAnimation()},
-        {showTooltipsKey, settings.showTooltips()},
-        {tabsKey, QStringList(tabs.values()), settings.getTabs()},
-    };
+using Preference = ConfigValues::Preference<MenuSettings>;
 }
+
+// In the order load() reads them and save() writes them; enableDebug is the user's to keep in the file.
+const ConfigValues::Preferences<MenuSettings> &MenuSettings::preferences()
+{
+    static const ConfigValues::Preferences<MenuSettings> table = {
+        {QStringLiteral("enableFavorites"), &MenuSettings::m_enableFavorites, true, &MenuSettings::setEnableFavorites},
+        {QStringLiteral("enableComputer"), &MenuSettings::m_enableComputer, true, &MenuSettings::setEnableComputer},
+        {QStringLiteral("enableRecent"), &MenuSettings::m_enableRecent, true, &MenuSettings::setEnableRecent},
+        {QStringLiteral("defaultTab"), &MenuSettings::m_defaultTab, appsTab, &MenuSettings::setDefaultTab},
+        {QStringLiteral("showClassicMenu"), &MenuSettings::m_showClassicMenu, false, &MenuSettings::setShowClassicMenu},
+        {QStringLiteral("showLastLoginInfo"), &MenuSettings::m_showLastLoginInfo, false, &MenuSettings::setShowLastLoginInfo},
+        {QStringLiteral("appsMode"), &MenuSettings::m_appsMode, QStringLiteral("tree"), &MenuSettings::setAppsMode},
+        {QStringLiteral("enableSortCategoriesAlphabetically"),
+         &MenuSettings::m_enableSortCategoriesAlphabetically,
+         false,
+         &MenuSettings::setEnableSortCategoriesAlphabetically},
+        {QStringLiteral("enableSortAppsAlphabetically"), &MenuSettings::m_enableSortAppsAlphabetically, false, &MenuSettings::setEnableSortAppsAlphabetically},
+        {QStringLiteral("askConfirmation"), &MenuSettings::m_askConfirmation, false, &MenuSettings::setAskConfirmation},
+        {QStringLiteral("enableAnimation"), &MenuSettings::m_enableAnimation, true, &MenuSettings::setEnableAnimation},
+        {QStringLiteral("showTooltips"), &MenuSettings::m_showTooltips, true, &MenuSettings::setShowTooltips},
+        {QStringLiteral("enableDebug"), &MenuSettings::m_enableDebug, false, &MenuSettings::setEnableDebug, Preference::ReadOnly},
+        {QStringLiteral("tabs"), &MenuSettings::m_tabs, {appsTab, favoritesTab, computerTab, recentTab, paramsTab, leaveTab}, &MenuSettings::setTabs},
+    };
+    return table;
 }
 
 MenuSettings::MenuSettings(QObject *parent)
     : QObject(parent)
-    , m_baseline(std::make_unique<ConfigValues::Baseline>(storedPreferences(*this, m_tabs)))
 {
+    preferences().setDefaults(*this);
+    m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));
+
     auto *watcher = new QFileSystemWatcher(this);
     const auto refresh = [this, watcher] {
         if (m_autoRefresh) {
@@ -107,11 +100,6 @@ MenuSettings::MenuSettings(QObject *parent)
 }
 
 MenuSettings::~MenuSettings() = default;
-
-QSet<QString> MenuSettings::defaultTabSet()
-{
-    return {appsTab, favoritesTab, computerTab, recentTab, paramsTab, leaveTab};
-}
 
 template<typename T>
 bool MenuSettings::assign(T &member, const T &value, void (MenuSettings::*changed)())
@@ -136,7 +124,7 @@ void MenuSettings::setEnableFavorites(bool enable)
 
 void MenuSettings::resetEnableFavorites()
 {
-    setEnableFavorites(true);
+    preferences().reset(*this, m_enableFavorites);
 }
 
 bool MenuSettings::enableComputer() const
@@ -151,7 +139,7 @@ void MenuSettings::setEnableComputer(bool enable)
 
 void MenuSettings::resetEnableComputer()
 {
-    setEnableComputer(true);
+    preferences().reset(*this, m_enableComputer);
 }
 
 bool MenuSettings::enableRecent() const
@@ -166,7 +154,7 @@ void MenuSettings::setEnableRecent(bool enable)
 
 void MenuSettings::resetEnableRecent()
 {
-    setEnableRecent(true);
+    preferences().reset(*this, m_enableRecent);
 }
 
 const QString &MenuSettings::defaultTab() const
@@ -181,7 +169,7 @@ void MenuSettings::setDefaultTab(const QString &tab)
 
 void MenuSettings::resetDefaultTab()
 {
-    setDefaultTab(appsTab);
+    preferences().reset(*this, m_defaultTab);
 }
 
 QStringList MenuSettings::getTabs() const
@@ -206,7 +194,7 @@ void MenuSettings::setTabs(const QStringList &tabs)
 
 void MenuSettings::resetTabs()
 {
-    setTabs({appsTab, favoritesTab, computerTab, recentTab, paramsTab, leaveTab});
+    preferences().reset(*this, m_tabs);
 }
 
 bool MenuSettings::showClassicMenu() const
@@ -221,7 +209,7 @@ void MenuSettings::setShowClassicMenu(bool show)
 
 void MenuSettings::resetShowClassicMenu()
 {
-    setShowClassicMenu(false);
+    preferences().reset(*this, m_showClassicMenu);
 }
 
 bool MenuSettings::showLastLoginInfo() const
@@ -236,7 +224,7 @@ void MenuSettings::setShowLastLoginInfo(bool show)
 
 void MenuSettings::resetShowLastLoginInfo()
 {
-    setShowLastLoginInfo(false);
+    preferences().reset(*this, m_showLastLoginInfo);
 }
 
 const QString &MenuSettings::appsMode() const
@@ -251,7 +239,7 @@ void MenuSettings::setAppsMode(const QString &mode)
 
 void MenuSettings::resetAppsMode()
 {
-    setAppsMode(QStringLiteral("tree"));
+    preferences().reset(*this, m_appsMode);
 }
 
 bool MenuSettings::enableSortCategoriesAlphabetically() const
@@ -266,7 +254,7 @@ void MenuSettings::setEnableSortCategoriesAlphabetically(bool enable)
 
 void MenuSettings::resetEnableSortCategoriesAlphabetically()
 {
-    setEnableSortCategoriesAlphabetically(false);
+    preferences().reset(*this, m_enableSortCategoriesAlphabetically);
 }
 
 bool MenuSettings::enableSortAppsAlphabetically() const
@@ -281,7 +269,7 @@ void MenuSettings::setEnableSortAppsAlphabetically(bool enable)
 
 void MenuSettings::resetEnableSortAppsAlphabetically()
 {
-    setEnableSortAppsAlphabetically(false);
+    preferences().reset(*this, m_enableSortAppsAlphabetically);
 }
 
 bool MenuSettings::askConfirmation() const
@@ -296,7 +284,7 @@ void MenuSettings::setAskConfirmation(bool ask)
 
 void MenuSettings::resetAskConfirmation()
 {
-    setAskConfirmation(false);
+    preferences().reset(*this, m_askConfirmation);
 }
 
 bool MenuSettings::enableAnimation() const
@@ -311,7 +299,7 @@ void MenuSettings::setEnableAnimation(bool enable)
 
 void MenuSettings::resetEnableAnimation()
 {
-    setEnableAnimation(true);
+    preferences().reset(*this, m_enableAnimation);
 }
 
 bool MenuSettings::showTooltips() const
@@ -326,7 +314,7 @@ void MenuSettings::setShowTooltips(bool show)
 
 void MenuSettings::resetShowTooltips()
 {
-    setShowTooltips(true);
+    preferences().reset(*this, m_showTooltips);
 }
 
 bool MenuSettings::autoRefresh() const
@@ -353,7 +341,7 @@ void MenuSettings::setEnableDebug(bool enable)
 
 void MenuSettings::resetEnableDebug()
 {
-    setEnableDebug(false);
+    preferences().reset(*this, m_enableDebug);
 }
 
 void MenuSettings::load()
@@ -367,24 +355,7 @@ void MenuSettings::load()
     }
 
     // The current value is the default, so a missing entry changes nothing.
-    const auto read = [this, &settings](const QString &key, const QVariant &current) {
-        return m_baseline->read(settings, key, current);
-    };
-    setEnableFavorites(read(enableFavoritesKey, m_enableFavorites).toBool());
-    setEnableComputer(read(enableComputerKey, m_enableComputer).toBool());
-    setEnableRecent(read(enableRecentKey, m_enableRecent).toBool());
-    setDefaultTab(read(defaultTabKey, m_defaultTab).toString());
-    setShowClassicMenu(read(showClassicMenuKey, m_showClassicMenu).toBool());
-    setShowLastLoginInfo(read(showLastLoginInfoKey, m_showLastLoginInfo).toBool());
-    setAppsMode(read(appsModeKey, m_appsMode).toString());
-    setEnableSortCategoriesAlphabetically(read(enableSortCategoriesKey, m_enableSortCategoriesAlphabetically).toBool());
-    setEnableSortAppsAlphabetically(read(enableSortAppsKey, m_enableSortAppsAlphabetically).toBool());
-    setAskConfirmation(read(askConfirmationKey, m_askConfirmation).toBool());
-    setEnableAnimation(read(enableAnimationKey, m_enableAnimation).toBool());
-    setShowTooltips(read(showTooltipsKey, m_showTooltips).toBool());
-    setEnableDebug(read(enableDebugKey, m_enableDebug).toBool());
-    setTabs(read(tabsKey, QStringList(m_tabs.values())).toStringList());
-    m_baseline->hold(storedPreferences(*this, m_tabs));
+    preferences().load(*this, *m_baseline, settings);
 
     if (settings.status() != QSettings::NoError) {
         qCDebug(LOG_GENERAL) << "preferences loaded from a damaged file" << m_configFile << settings.status();
@@ -408,5 +379,5 @@ void MenuSettings::save()
     m_tabs.insert(leaveTab);
 
     QSettings settings(m_configFile, QSettings::NativeFormat);
-    m_baseline->write(settings, storedPreferences(*this, m_tabs));
+    m_baseline->write(settings, preferences().stored(*this));
 }

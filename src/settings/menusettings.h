@@ -19,6 +19,8 @@
 namespace ConfigValues
 {
 class Baseline;
+template<typename Owner>
+class Preferences;
 }
 
 /**
@@ -179,30 +181,30 @@ Q_SIGNALS:
     void enableDebugChanged();
 
 private:
-    static QSet<QString> defaultTabSet();
+    static const ConfigValues::Preferences<MenuSettings> &preferences();
 
     template<typename T>
     bool assign(T &member, const T &value, void (MenuSettings::*changed)());
 
     QString m_configDir = QDir::homePath() + QStringLiteral("/.config/kolvatek");
     QString m_configFile = m_configDir + QStringLiteral("/nimb-start-menu.conf");
-    bool m_enableFavorites = true;
-    bool m_enableComputer = true;
-    bool m_enableRecent = true;
-    QString m_defaultTab = QStringLiteral("apps");
-    QSet<QString> m_tabs = defaultTabSet();
-    bool m_showClassicMenu = false;
-    bool m_showLastLoginInfo = false;
-    QString m_appsMode = QStringLiteral("tree");
-    bool m_enableSortCategoriesAlphabetically = false;
-    bool m_enableSortAppsAlphabetically = false;
-    bool m_askConfirmation = false;
-    bool m_enableAnimation = true;
-    bool m_showTooltips = true;
+    // The stored preferences get their defaults from preferences() on construction.
+    bool m_enableFavorites;
+    bool m_enableComputer;
+    bool m_enableRecent;
+    QString m_defaultTab;
+    QSet<QString> m_tabs;
+    bool m_showClassicMenu;
+    bool m_showLastLoginInfo;
+    QString m_appsMode;
+    bool m_enableSortCategoriesAlphabetically;
+    bool m_enableSortAppsAlphabetically;
+    bool m_askConfirmation;
+    bool m_enableAnimation;
+    bool m_showTooltips;
     bool m_autoRefresh = false;
-    bool m_enableDebug = false;
-    // Declared last: it notes the values above as they are at construction.
-    const std::unique_ptr<ConfigValues::Baseline> m_baseline;
+    bool m_enableDebug;
+    std::unique_ptr<ConfigValues::Baseline> m_baseline;
 };
 
 #endif
