@@ -4,6 +4,7 @@
 */
 
 #include "nimbdesktopentry.h"
+#include "nimbdesktopentry_p.h"
 #include "utf8validator_p.h"
 
 #include <algorithm>
@@ -25,6 +26,10 @@ using namespace std::string_view_literals;
 
 namespace
 {
+using Buffer = NimbDesktopEntryPrivate::Buffer;
+using KnownKey = NimbDesktopEntryPrivate::KnownKey;
+using Line = NimbDesktopEntryPrivate::Line;
+
 constexpr std::string_view DesktopEntryGroup = "Desktop Entry"sv;
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF"sv;
 constexpr std::string_view DefaultPath = "/usr/local/bin:/usr/bin:/bin"sv;
@@ -107,7 +112,7 @@ bool isBlank(char c)
 
 // Reads the whole file into a new buffer; the buffer is not zeroed first, that alone would cost
 // a tenth of the parse.
-NimbDesktopEntry::Buffer readRegularFile(const std::string &path, std::size_t &length)
+Buffer readRegularFile(const std::string &path, std::size_t &length)
 {
     // O_NONBLOCK: opening a FIFO without writer must not wait; fstat() then turns it away.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -149,14 +154,14 @@ NimbDesktopEntry::Buffer readRegularFile(const std::string &path, std::size_t &l
         }
     }
     ::close(fd);
-    return NimbDesktopEntry::Buffer(std::move(contents));
+    return Buffer(std::move(contents));
 }
 
-NimbDesktopEntry::Buffer copiedBuffer(std::string_view text)
+Buffer copiedBuffer(std::string_view text)
 {
     std::unique_ptr<char[]> copy(new char[std::max<std::size_t>(text.size(), 1)]);
     std::memcpy(copy.get(), text.data(), text.size());
-    return NimbDesktopEntry::Buffer(std::move(copy));
+    return Buffer(std::move(copy));
 }
 
 bool writeFileAtomically(const std::string &path, std::string_view contents)
@@ -363,70 +368,73 @@ bool fail(std::string *reason, const char *why)
     }
     return false;
 }
+
+// Every empty entry shares one private part: an entry that is not loaded never changes.
+const QSharedDataPointer<NimbDesktopEntryPrivate> &emptyEntry()
+{
+    static const QSharedDataPointer<NimbDesktopEntryPrivate> empty(new NimbDesktopEntryPrivate);
+    return empty;
+}
 }
 
 NimbDesktopEntry::NimbDesktopEntry()
+    : d(emptyEntry())
 {
-    reindex();
 }
 
+NimbDesktopEntry::NimbDesktopEntry(const NimbDesktopEntry &other) = default;
+
+NimbDesktopEntry &NimbDesktopEntry::operator=(const NimbDesktopEntry &other) = default;
+
 NimbDesktopEntry::NimbDesktopEntry(NimbDesktopEntry &&other) noexcept
-    : NimbDesktopEntry()
+    : d(emptyEntry())
 {
-    *this = std::move(other);
+    d.swap(other.d);
 }
 
 NimbDesktopEntry &NimbDesktopEntry::operator=(NimbDesktopEntry &&other) noexcept
 {
-    if (this == &other) {
-        return *this;
+    if (this != &other) {
+        d.swap(other.d);
+        other.d = emptyEntry();
     }
-    m_path = std::move(other.m_path);
-    m_buffers = std::move(other.m_buffers);
-    m_groups = std::move(other.m_groups);
-    m_lines = std::move(other.m_lines);
-    m_mainGroup = other.m_mainGroup;
-    m_plain = other.m_plain;
-    m_translated = other.m_translated;
-    m_translatedRank = other.m_translatedRank;
-    // The indices would otherwise outlive the lines they point at: the source becomes an empty entry.
-    other.m_path.clear();
-    other.m_buffers.clear();
-    other.m_groups.clear();
-    other.m_lines.clear();
-    other.m_mainGroup = NoLine;
-    other.reindex();
     return *this;
 }
 
+NimbDesktopEntry::~NimbDesktopEntry() = default;
+
 NimbDesktopEntry::NimbDesktopEntry(const std::string &path)
-    : m_path(path)
+    : d(new NimbDesktopEntryPrivate)
 {
+    d->m_path = path;
     std::size_t length = 0;
     Buffer contents = readRegularFile(path, length);
     if (contents && Utf8Validator::isValid(std::string_view(contents.get(), length))) {
-        m_buffers.push_back(contents);
-        parse(std::string_view(contents.get(), length));
+        d->m_buffers.push_back(contents);
+        d->parse(std::string_view(contents.get(), length));
     }
-    if (m_mainGroup == NoLine) {
+    if (d->m_mainGroup == NimbDesktopEntryPrivate::NoLine) {
         // Nothing of a file that is not a desktop entry is worth keeping.
-        m_buffers.clear();
-        m_groups.clear();
-        m_lines.clear();
-        reindex();
+        d->m_buffers.clear();
+        d->m_groups.clear();
+        d->m_lines.clear();
+        d->reindex();
     }
 }
 
-// Files have a handful of groups, found by a look along the list. Past a few dozen a hash table
-// takes over: a file of a hundred thousand groups would otherwise take seconds to read.
-struct NimbDesktopEntry::GroupLookup {
-    static constexpr std::size_t listed = 32;
-    std::unordered_map<std::string_view, std::uint32_t> indices;
-};
+const std::string &NimbDesktopEntry::path() const
+{
+    return d->m_path;
+}
+
+NimbDesktopEntryPrivate::NimbDesktopEntryPrivate()
+{
+    reindex();
+}
 
 // One pass over the text: each line is cut where it stands, without copying, and the lines of the
 // keys the library asks for are noted as they come (addGroupLine()), so that no second pass is needed.
-void NimbDesktopEntry::parse(std::string_view text)
+void NimbDesktopEntryPrivate::parse(std::string_view text)
 {
     if (text.substr(0, Utf8ByteOrderMark.size()) == Utf8ByteOrderMark) {
         text.remove_prefix(Utf8ByteOrderMark.size());
@@ -492,7 +500,7 @@ void NimbDesktopEntry::parse(std::string_view text)
     }
 }
 
-std::uint32_t NimbDesktopEntry::groupIndex(std::string_view name, GroupLookup &lookup)
+std::uint32_t NimbDesktopEntryPrivate::groupIndex(std::string_view name, GroupLookup &lookup)
 {
     // A group named twice is one group, as in KConfig.
     if (m_groups.size() <= GroupLookup::listed) {
@@ -522,7 +530,7 @@ std::uint32_t NimbDesktopEntry::groupIndex(std::string_view name, GroupLookup &l
     return group;
 }
 
-void NimbDesktopEntry::addGroupLine(std::string_view key, std::string_view value, std::uint32_t group, const std::vector<std::string> &locales)
+void NimbDesktopEntryPrivate::addGroupLine(std::string_view key, std::string_view value, std::uint32_t group, const std::vector<std::string> &locales)
 {
     std::uint32_t baseLength = std::uint32_t(key.size());
     if (key.back() == ']') {
@@ -538,7 +546,7 @@ void NimbDesktopEntry::addGroupLine(std::string_view key, std::string_view value
     }
 }
 
-void NimbDesktopEntry::reindex()
+void NimbDesktopEntryPrivate::reindex()
 {
     m_plain.fill(NoLine);
     m_translated.fill(NoLine);
@@ -554,7 +562,7 @@ void NimbDesktopEntry::reindex()
     }
 }
 
-void NimbDesktopEntry::noteKnownKey(std::size_t index, const std::vector<std::string> &locales)
+void NimbDesktopEntryPrivate::noteKnownKey(std::size_t index, const std::vector<std::string> &locales)
 {
     const auto knownKey = [](std::string_view key) -> KnownKey {
         // The length is known in each case, so each comparison is a fixed-size one the compiler inlines.
@@ -603,35 +611,35 @@ void NimbDesktopEntry::noteKnownKey(std::size_t index, const std::vector<std::st
     }
 }
 
-const NimbDesktopEntry::Line *NimbDesktopEntry::plain(KnownKey key) const
+const Line *NimbDesktopEntryPrivate::plain(KnownKey key) const
 {
     return m_plain[key] == NoLine ? nullptr : &m_lines[std::size_t(m_plain[key])];
 }
 
-const NimbDesktopEntry::Line *NimbDesktopEntry::translated(KnownKey key) const
+const Line *NimbDesktopEntryPrivate::translated(KnownKey key) const
 {
     return m_translated[key] == NoLine ? plain(key) : &m_lines[std::size_t(m_translated[key])];
 }
 
-std::string NimbDesktopEntry::stringValue(KnownKey key) const
+std::string NimbDesktopEntryPrivate::stringValue(KnownKey key) const
 {
     const Line *line = plain(key);
     return line ? unescapedString(line->value) : std::string();
 }
 
-std::string NimbDesktopEntry::localStringValue(KnownKey key) const
+std::string NimbDesktopEntryPrivate::localStringValue(KnownKey key) const
 {
     const Line *line = translated(key);
     return line ? unescapedString(line->value) : std::string();
 }
 
-std::vector<std::string> NimbDesktopEntry::listValue(KnownKey key) const
+std::vector<std::string> NimbDesktopEntryPrivate::listValue(KnownKey key) const
 {
     const Line *line = plain(key);
     return line ? unescapedList(line->value) : std::vector<std::string>();
 }
 
-bool NimbDesktopEntry::boolValue(KnownKey key) const
+bool NimbDesktopEntryPrivate::boolValue(KnownKey key) const
 {
     const Line *line = plain(key);
     return line && isBooleanTrue(line->value);
@@ -639,16 +647,16 @@ bool NimbDesktopEntry::boolValue(KnownKey key) const
 
 bool NimbDesktopEntry::isLoaded() const
 {
-    return m_mainGroup != NoLine;
+    return d->m_mainGroup != NimbDesktopEntryPrivate::NoLine;
 }
 
 bool NimbDesktopEntry::isValid(std::string *reason) const
 {
-    const Line *nameLine = plain(Name);
+    const Line *nameLine = d->plain(KnownKey::Name);
     if (!nameLine || nameLine->value.empty()) {
         return fail(reason, "Name is empty");
     }
-    const Line *typeLine = plain(Type);
+    const Line *typeLine = d->plain(KnownKey::Type);
     const std::string_view type = typeLine ? typeLine->value : std::string_view();
     if (type == "Directory"sv) {
         return true;
@@ -656,7 +664,7 @@ bool NimbDesktopEntry::isValid(std::string *reason) const
     if (type != "Application"sv) {
         return fail(reason, "Type is neither Application nor Directory");
     }
-    const Line *execLine = plain(Exec);
+    const Line *execLine = d->plain(KnownKey::Exec);
     if (!execLine || execLine->value.empty()) {
         return fail(reason, "Exec is empty");
     }
@@ -686,7 +694,7 @@ bool NimbDesktopEntry::isForNimb(std::string *reason) const
     const auto listsThisDesktop = [](const std::vector<std::string> &desktops) {
         return std::find(desktops.cbegin(), desktops.cend(), DesktopName) != desktops.cend();
     };
-    if (plain(OnlyShowIn) && !listsThisDesktop(onlyShowIn())) {
+    if (d->plain(KnownKey::OnlyShowIn) && !listsThisDesktop(onlyShowIn())) {
         return fail(reason, "OnlyShowIn does not list this desktop");
     }
     if (listsThisDesktop(notShowIn())) {
@@ -697,64 +705,64 @@ bool NimbDesktopEntry::isForNimb(std::string *reason) const
 
 std::string NimbDesktopEntry::type() const
 {
-    return stringValue(Type);
+    return d->stringValue(KnownKey::Type);
 }
 
 std::string NimbDesktopEntry::name() const
 {
-    return stringValue(Name);
+    return d->stringValue(KnownKey::Name);
 }
 
 std::string NimbDesktopEntry::localName() const
 {
-    return localStringValue(Name);
+    return d->localStringValue(KnownKey::Name);
 }
 
 std::string NimbDesktopEntry::genericName() const
 {
-    return stringValue(GenericName);
+    return d->stringValue(KnownKey::GenericName);
 }
 
 std::string NimbDesktopEntry::localGenericName() const
 {
-    return localStringValue(GenericName);
+    return d->localStringValue(KnownKey::GenericName);
 }
 
 std::string NimbDesktopEntry::comment() const
 {
-    return stringValue(Comment);
+    return d->stringValue(KnownKey::Comment);
 }
 
 std::string NimbDesktopEntry::localComment() const
 {
-    return localStringValue(Comment);
+    return d->localStringValue(KnownKey::Comment);
 }
 
 std::string NimbDesktopEntry::exec() const
 {
-    return stringValue(Exec);
+    return d->stringValue(KnownKey::Exec);
 }
 
 std::string NimbDesktopEntry::tryExec() const
 {
-    return stringValue(TryExec);
+    return d->stringValue(KnownKey::TryExec);
 }
 
 std::string NimbDesktopEntry::icon() const
 {
-    return stringValue(Icon);
+    return d->stringValue(KnownKey::Icon);
 }
 
 std::string NimbDesktopEntry::localIcon() const
 {
-    return localStringValue(Icon);
+    return d->localStringValue(KnownKey::Icon);
 }
 
 std::string NimbDesktopEntry::localIconOrFallback() const
 {
     std::string icon = localIcon();
     if (icon.empty()) {
-        const Line *typeLine = plain(Type);
+        const Line *typeLine = d->plain(KnownKey::Type);
         icon = (typeLine && typeLine->value == "Directory"sv) ? "folder" : "application-x-executable";
     }
     return icon;
@@ -762,38 +770,38 @@ std::string NimbDesktopEntry::localIconOrFallback() const
 
 bool NimbDesktopEntry::hidden() const
 {
-    return boolValue(Hidden);
+    return d->boolValue(KnownKey::Hidden);
 }
 
 bool NimbDesktopEntry::noDisplay() const
 {
-    return boolValue(NoDisplay);
+    return d->boolValue(KnownKey::NoDisplay);
 }
 
 std::vector<std::string> NimbDesktopEntry::keywords() const
 {
-    return listValue(Keywords);
+    return d->listValue(KnownKey::Keywords);
 }
 
 std::vector<std::string> NimbDesktopEntry::localKeywords() const
 {
-    const Line *line = translated(Keywords);
+    const Line *line = d->translated(KnownKey::Keywords);
     return line ? unescapedList(line->value) : std::vector<std::string>();
 }
 
 std::vector<std::string> NimbDesktopEntry::categories() const
 {
-    return listValue(Categories);
+    return d->listValue(KnownKey::Categories);
 }
 
 std::vector<std::string> NimbDesktopEntry::onlyShowIn() const
 {
-    return listValue(OnlyShowIn);
+    return d->listValue(KnownKey::OnlyShowIn);
 }
 
 std::vector<std::string> NimbDesktopEntry::notShowIn() const
 {
-    return listValue(NotShowIn);
+    return d->listValue(KnownKey::NotShowIn);
 }
 
 std::string NimbDesktopEntry::getUnknownValue(const char *key) const
@@ -803,24 +811,28 @@ std::string NimbDesktopEntry::getUnknownValue(const char *key) const
 
 std::string NimbDesktopEntry::getUnknownValue(std::string_view key) const
 {
-    const auto found = std::find_if(m_lines.crbegin(), m_lines.crend(), [this, key](const Line &line) {
-        return line.group == std::uint32_t(m_mainGroup) && line.key == key;
+    const auto found = std::find_if(d->m_lines.crbegin(), d->m_lines.crend(), [mainGroup = std::uint32_t(d->m_mainGroup), key](const Line &line) {
+        return line.group == mainGroup && line.key == key;
     });
-    return found == m_lines.crend() ? std::string() : unescapedString(found->value);
+    return found == d->m_lines.crend() ? std::string() : unescapedString(found->value);
 }
 
 bool NimbDesktopEntry::hasKey(std::string_view key) const
 {
-    return std::any_of(m_lines.cbegin(), m_lines.cend(), [this, key](const Line &line) {
-        return line.group == std::uint32_t(m_mainGroup) && line.key == key;
+    return std::any_of(d->m_lines.cbegin(), d->m_lines.cend(), [mainGroup = std::uint32_t(d->m_mainGroup), key](const Line &line) {
+        return line.group == mainGroup && line.key == key;
     });
 }
 
 void NimbDesktopEntry::overrideFrom(const NimbDesktopEntry &other)
 {
-    if (!isLoaded() || &other == this) {
-        return;
+    if (isLoaded() && &other != this) {
+        d->overrideFrom(*other.d);
     }
+}
+
+void NimbDesktopEntryPrivate::overrideFrom(const NimbDesktopEntryPrivate &other)
+{
     // Each group of other, in its order, becomes or joins a group of this entry.
     GroupLookup lookup;
     std::vector<std::uint32_t> groups;
@@ -871,9 +883,13 @@ void NimbDesktopEntry::overrideFrom(const NimbDesktopEntry &other)
 
 void NimbDesktopEntry::setUnknowns(const std::vector<std::pair<std::string, std::string>> &pairs)
 {
-    if (!isLoaded()) {
-        return;
+    if (isLoaded()) {
+        d->setUnknowns(pairs);
     }
+}
+
+void NimbDesktopEntryPrivate::setUnknowns(const std::vector<std::pair<std::string, std::string>> &pairs)
+{
     const auto mainGroup = std::uint32_t(m_mainGroup);
     for (const auto &[key, value] : pairs) {
         // A value that is not UTF-8 text would make the whole saved file unreadable; one that loses
@@ -901,7 +917,13 @@ bool NimbDesktopEntry::saveAs(const std::string &path, SaveEmptyFields saveEmpty
     if (!isLoaded()) {
         return false;
     }
+    // A file larger than MaxFileSize even without blank lines would not be read back: it is not written.
+    const std::string contents = d->fileText(bool(saveEmptyFields));
+    return contents.size() <= MaxFileSize && writeFileAtomically(path, contents);
+}
 
+std::string NimbDesktopEntryPrivate::fileText(bool saveEmptyFields) const
+{
     std::vector<std::uint32_t> groupOrder{std::uint32_t(m_mainGroup)};
     for (std::uint32_t group = 0; group < m_groups.size(); ++group) {
         if (group != std::uint32_t(m_mainGroup)) {
@@ -942,7 +964,7 @@ bool NimbDesktopEntry::saveAs(const std::string &path, SaveEmptyFields saveEmpty
             for (std::size_t position = groupStart[group]; position < groupStart[group + 1]; ++position) {
                 const std::size_t i = byGroup[position];
                 const Line &line = m_lines[i];
-                if (!written[i] || (line.value.empty() && !bool(saveEmptyFields))) {
+                if (!written[i] || (line.value.empty() && !saveEmptyFields)) {
                     continue;
                 }
                 contents += line.key;
@@ -954,15 +976,15 @@ bool NimbDesktopEntry::saveAs(const std::string &path, SaveEmptyFields saveEmpty
         return contents;
     };
     // What is written must be readable again: the blank lines between groups are left out of a file
-    // that would otherwise grow past MaxFileSize, and a file still too large is not written at all.
+    // that would otherwise grow past MaxFileSize.
     std::string contents = render(true);
-    if (contents.size() > MaxFileSize) {
+    if (contents.size() > NimbDesktopEntry::MaxFileSize) {
         contents = render(false);
     }
-    return contents.size() <= MaxFileSize && writeFileAtomically(path, contents);
+    return contents;
 }
 
-std::vector<bool> NimbDesktopEntry::lastOfEachKey() const
+std::vector<bool> NimbDesktopEntryPrivate::lastOfEachKey() const
 {
     // A small open-addressing table of line indices: saving runs once per generated menu item.
     std::size_t capacity = 16;

@@ -11,13 +11,15 @@
 #include "nimbstartmenu_export.h"
 #include "taggedbool.h"
 
-#include <array>
-#include <cstdint>
-#include <memory>
+#include <QSharedDataPointer>
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+class NimbDesktopEntryPrivate;
 
 /**
  * @class NimbDesktopEntry nimbdesktopentry.h <NimbStartMenu/nimbdesktopentry.h>
@@ -58,21 +60,18 @@ public:
      */
     explicit NimbDesktopEntry(const std::string &path);
 
-    /// Copies share the file's bytes; each copy can be changed and outlives the others.
-    NimbDesktopEntry(const NimbDesktopEntry &other) = default;
-    NimbDesktopEntry &operator=(const NimbDesktopEntry &other) = default;
+    /// Copies share the parsed file until one of them changes; each copy outlives the others.
+    NimbDesktopEntry(const NimbDesktopEntry &other);
+    NimbDesktopEntry &operator=(const NimbDesktopEntry &other);
 
     /// Takes over the contents of @p other, which is left an empty entry (isLoaded() is false).
     NimbDesktopEntry(NimbDesktopEntry &&other) noexcept;
     NimbDesktopEntry &operator=(NimbDesktopEntry &&other) noexcept;
 
-    ~NimbDesktopEntry() = default;
+    ~NimbDesktopEntry();
 
     /// The path the entry was read from, as given to the constructor.
-    const std::string &path() const
-    {
-        return m_path;
-    }
+    const std::string &path() const;
 
     /**
      * @return whether the file was read and holds a "[Desktop Entry]" group
@@ -197,71 +196,8 @@ public:
     /// The locale set with setLocale(), or the one taken from the environment.
     static std::string locale();
 
-    /// Bytes of a file or of set values; an implementation detail, shared by copies of an entry.
-    using Buffer = std::shared_ptr<const char[]>;
-
 private:
-    // The keys the library asks for on every file; their lines are found once while parsing.
-    enum KnownKey : std::uint8_t {
-        Type,
-        Name,
-        GenericName,
-        Comment,
-        Icon,
-        Exec,
-        TryExec,
-        Hidden,
-        NoDisplay,
-        OnlyShowIn,
-        NotShowIn,
-        Keywords,
-        Categories,
-        KnownKeyCount,
-        UnknownKey = KnownKeyCount,
-    };
-
-    struct Line {
-        std::string_view key; // as written, translation included: "Name[de]"
-        std::string_view value; // still escaped
-        std::uint32_t group;
-        std::uint32_t baseLength; // length of the key without "[locale]"
-
-        std::string_view baseKey() const
-        {
-            return key.substr(0, baseLength);
-        }
-        bool isTranslation() const
-        {
-            return baseLength != key.size();
-        }
-    };
-
-    void parse(std::string_view text);
-    void reindex();
-    void noteKnownKey(std::size_t line, const std::vector<std::string> &locales);
-    void addGroupLine(std::string_view key, std::string_view value, std::uint32_t group, const std::vector<std::string> &locales);
-    struct GroupLookup;
-    std::uint32_t groupIndex(std::string_view name, GroupLookup &lookup);
-    std::vector<bool> lastOfEachKey() const;
-
-    const Line *plain(KnownKey key) const;
-    const Line *translated(KnownKey key) const;
-    std::string stringValue(KnownKey key) const;
-    std::string localStringValue(KnownKey key) const;
-    std::vector<std::string> listValue(KnownKey key) const;
-    bool boolValue(KnownKey key) const;
-
-    static constexpr std::int32_t NoLine = -1;
-
-    std::string m_path;
-    // Lines point into these buffers; they are shared, so copies of an entry stay cheap and valid.
-    std::vector<Buffer> m_buffers;
-    std::vector<std::string_view> m_groups;
-    std::vector<Line> m_lines;
-    std::int32_t m_mainGroup = NoLine;
-    std::array<std::int32_t, KnownKeyCount> m_plain{};
-    std::array<std::int32_t, KnownKeyCount> m_translated{};
-    std::array<std::int8_t, KnownKeyCount> m_translatedRank{};
+    QSharedDataPointer<NimbDesktopEntryPrivate> d;
 };
 
 #endif
