@@ -8,7 +8,6 @@
 #include "utf8validator_p.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -177,7 +176,7 @@ bool writeFileAtomically(const std::string &path, std::string_view contents)
     // what it keeps of it.
     constexpr std::size_t keptOfFileName = 200;
     const std::string stem = fileName.substr(0, keptOfFileName);
-    static std::atomic<unsigned> serial{0};
+    static unsigned serial = 0;
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {

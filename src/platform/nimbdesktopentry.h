@@ -188,8 +188,7 @@ public:
      * Sets the locale by which the local accessors pick translations, in the form
      * lang_COUNTRY.ENCODING@MODIFIER. By default it is taken from the environment as POSIX does for
      * messages: the first non-empty of LC_ALL, LC_MESSAGES and LANG. An empty @p locale goes back to
-     * that default. Applies to entries read afterwards; call it before entries are read on other
-     * threads.
+     * that default. Applies to entries read afterwards.
      */
     static void setLocale(const std::string &locale);
 
