@@ -14,6 +14,7 @@
 #include "menu.h"
 #include "nimbdesktopentry.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -22,8 +23,6 @@
 #include <QLoggingCategory>
 #include <QMap>
 #include <QSet>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -37,6 +36,9 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+using TestSupport::FakeSystem;
+using TestSupport::writeFile;
 
 namespace
 {
@@ -55,19 +57,6 @@ constexpr qint64 fiftyMegabytes = 50 * 1024 * 1024;
 constexpr int megabyte = 1000 * 1000;
 constexpr int manyKeys = 100000;
 constexpr int manyGroups = 160000;
-
-QByteArray desktopFile(const QString &name, const QString &categories, const QByteArray &extra = QByteArray())
-{
-    return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1 %2\nExec=%3\nCategories=%4\n")
-               .arg(name, marker, name.toLower().remove(QLatin1Char(' ')), categories)
-               .toUtf8()
-        + extra;
-}
-
-QByteArray declaration(const QString &name, const QString &xCategories)
-{
-    return QStringLiteral("[Desktop Entry]\nType=Directory\nName=%1\nX-Categories=%2\n").arg(name, xCategories).toUtf8();
-}
 
 QByteArray encoded(const QString &path)
 {
@@ -96,11 +85,6 @@ void writeRaw(const QByteArray &path, const QByteArray &content)
         written += count;
     }
     QCOMPARE(::close(fd), 0);
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    writeRaw(encoded(path), content);
 }
 
 void makeLink(const QString &target, const QString &link)
@@ -384,46 +368,10 @@ private Q_SLOTS:
     void hostileInput();
 
 private:
-    QString root() const
-    {
-        return m_dir.path() + QStringLiteral("/root");
-    }
-    QString home() const
-    {
-        return m_dir.path() + QStringLiteral("/home");
-    }
     // Outside both the system root and the home directory: targets of links, FIFOs.
     QString outside() const
     {
-        return m_dir.path() + QStringLiteral("/outside");
-    }
-    QString applications() const
-    {
-        return root() + QStringLiteral("/usr/share/applications");
-    }
-    QString userApplications() const
-    {
-        return home() + QStringLiteral("/.local/share/applications");
-    }
-    QString templateTree() const
-    {
-        return root() + QStringLiteral("/usr/share/nimb-start-menu/startmenu");
-    }
-    QString adminCategories() const
-    {
-        return root() + QStringLiteral("/usr/share/applications/nimbstartmenu");
-    }
-    QString firstOverrides() const
-    {
-        return root() + QStringLiteral("/usr/share/nimb/desktop-entries-override");
-    }
-    QString secondOverrides() const
-    {
-        return root() + QStringLiteral("/usr/share/nimb-start-menu/overrides");
-    }
-    QString menuDir() const
-    {
-        return StartMenuUtils::menuDir();
+        return m_system.path() + QStringLiteral("/outside");
     }
 
     QList<Application> goodApplications() const;
@@ -434,29 +382,22 @@ private:
     void checkItems(const HostileCase &hostile) const;
     void checkIndex(const HostileCase &hostile, const QStringList &indexed) const;
 
-    QTemporaryDir m_dir;
+    const TestSupport::FakeSystem m_system{marker};
 };
 
 void HostileFileSystemTest::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    qputenv("HOME", encoded(home()));
-    qputenv("XDG_DATA_HOME", encoded(home() + QStringLiteral("/.local/share")));
-    qputenv("XDG_CONFIG_HOME", encoded(home() + QStringLiteral("/.config")));
-    qputenv("XDG_CACHE_HOME", encoded(home() + QStringLiteral("/.cache")));
-    qputenv("XDG_DATA_DIRS", "/usr/share");
-    StartMenuUtils::setSystemRoot(root());
+    QVERIFY(m_system.install());
     // Every item written would be logged; the children's output is not what is tested here.
     QLoggingCategory::setFilterRules(QStringLiteral("quorvex.nimb-start-menu.debug = false"));
 
-    QCOMPARE(StartMenuUtils::menuDir(), home() + QStringLiteral("/.nimb/startmenu2"));
-    QCOMPARE(StartMenuUtils::appSearchPaths(), (QStringList{applications(), userApplications()}));
+    QCOMPARE(StartMenuUtils::menuDir(), m_system.menuDir());
+    QCOMPARE(StartMenuUtils::appSearchPaths(), (QStringList{m_system.applications(), m_system.userApplications()}));
 }
 
 void HostileFileSystemTest::init()
 {
-    for (const QString &dir : {root(), home(), outside()}) {
+    for (const QString &dir : {m_system.root(), m_system.home(), outside()}) {
         removeRaw(encoded(dir));
         QVERIFY2(!QFileInfo::exists(dir), qPrintable(dir));
     }
@@ -466,36 +407,40 @@ void HostileFileSystemTest::init()
 void HostileFileSystemTest::cleanupTestCase()
 {
     // QTemporaryDir cannot remove what it cannot name.
-    removeRaw(encoded(m_dir.path()));
+    removeRaw(encoded(m_system.path()));
 }
 
 QList<Application> HostileFileSystemTest::goodApplications() const
 {
     return {
-        {applications() + QStringLiteral("/org.hostile.Editor.desktop"), QStringLiteral("office")},
-        {applications() + QStringLiteral("/org.hostile.Game.desktop"), QStringLiteral("games")},
-        {userApplications() + QStringLiteral("/org.hostile.Notes.desktop"), QStringLiteral("other")},
+        {m_system.applications() + QStringLiteral("/org.hostile.Editor.desktop"), QStringLiteral("office")},
+        {m_system.applications() + QStringLiteral("/org.hostile.Game.desktop"), QStringLiteral("games")},
+        {m_system.userApplications() + QStringLiteral("/org.hostile.Notes.desktop"), QStringLiteral("other")},
     };
 }
 
 void HostileFileSystemTest::writeFixtures()
 {
-    writeFile(templateTree() + QStringLiteral("/office/.directory"), declaration(QStringLiteral("Office"), QStringLiteral("Office;Spreadsheet")));
-    writeFile(templateTree() + QStringLiteral("/games/.directory"), declaration(QStringLiteral("Games"), QStringLiteral("Game")));
-    writeFile(templateTree() + QStringLiteral("/other/.directory"), declaration(QStringLiteral("Other"), QString()));
-    writeFile(applications() + QStringLiteral("/org.hostile.Editor.desktop"), desktopFile(QStringLiteral("Editor"), QStringLiteral("Office;")));
-    writeFile(applications() + QStringLiteral("/org.hostile.Game.desktop"), desktopFile(QStringLiteral("Game"), QStringLiteral("Game;")));
-    writeFile(userApplications() + QStringLiteral("/org.hostile.Notes.desktop"), desktopFile(QStringLiteral("Notes"), QStringLiteral("Utility;")));
+    writeFile(m_system.templateTree() + QStringLiteral("/office/.directory"),
+              FakeSystem::folderDeclaration(QStringLiteral("Office"), QStringLiteral("Office;Spreadsheet")));
+    writeFile(m_system.templateTree() + QStringLiteral("/games/.directory"), FakeSystem::folderDeclaration(QStringLiteral("Games"), QStringLiteral("Game")));
+    writeFile(m_system.templateTree() + QStringLiteral("/other/.directory"), FakeSystem::folderDeclaration(QStringLiteral("Other"), QString()));
+    writeFile(m_system.applications() + QStringLiteral("/org.hostile.Editor.desktop"),
+              m_system.desktopFile(QStringLiteral("Editor"), QStringLiteral("Office;")));
+    writeFile(m_system.applications() + QStringLiteral("/org.hostile.Game.desktop"), m_system.desktopFile(QStringLiteral("Game"), QStringLiteral("Game;")));
+    writeFile(m_system.userApplications() + QStringLiteral("/org.hostile.Notes.desktop"),
+              m_system.desktopFile(QStringLiteral("Notes"), QStringLiteral("Utility;")));
     // A classic settings item: named by the table, so it is indexed but never placed in the menu.
-    writeFile(applications() + QStringLiteral("/hostile-settings.desktop"), desktopFile(QStringLiteral("Settings"), QStringLiteral("Settings;")));
-    writeFile(root() + QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv"), "hostile-settings,1,none,root,true\n");
-    QVERIFY(QDir().mkpath(home() + QStringLiteral("/.nimb")));
+    writeFile(m_system.applications() + QStringLiteral("/hostile-settings.desktop"),
+              m_system.desktopFile(QStringLiteral("Settings"), QStringLiteral("Settings;")));
+    writeFile(m_system.settingsTable(), "hostile-settings,1,none,root,true\n");
+    QVERIFY(QDir().mkpath(m_system.home() + QStringLiteral("/.nimb")));
     QVERIFY(QDir().mkpath(outside()));
 }
 
 void HostileFileSystemTest::handOverToUnprivileged()
 {
-    walkRaw(encoded(m_dir.path()), [](const QByteArray &path, const struct stat &) {
+    walkRaw(encoded(m_system.path()), [](const QByteArray &path, const struct stat &) {
         QVERIFY2(::lchown(path.constData(), unprivilegedId, unprivilegedId) == 0, path.constData());
     });
 }
@@ -517,85 +462,87 @@ void HostileFileSystemTest::hostileInput_data()
 
     // Folders that loop back.
     QTest::addRow("folder linking to its parent") << ignored([this] {
-        makeLink(QStringLiteral(".."), applications() + QStringLiteral("/loop/up"));
+        makeLink(QStringLiteral(".."), m_system.applications() + QStringLiteral("/loop/up"));
     });
     QTest::addRow("two folders linking to each other") << ignored([this] {
-        makeLink(QStringLiteral("../b"), applications() + QStringLiteral("/a/to-b"));
-        makeLink(QStringLiteral("../a"), applications() + QStringLiteral("/b/to-a"));
+        makeLink(QStringLiteral("../b"), m_system.applications() + QStringLiteral("/a/to-b"));
+        makeLink(QStringLiteral("../a"), m_system.applications() + QStringLiteral("/b/to-a"));
     });
     QTest::addRow("desktop file linking to itself") << ignored([this] {
-        makeLink(QStringLiteral("self.desktop"), applications() + QStringLiteral("/self.desktop"));
+        makeLink(QStringLiteral("self.desktop"), m_system.applications() + QStringLiteral("/self.desktop"));
     });
     QTest::addRow("link to a missing target") << ignored([this] {
-        makeLink(applications() + QStringLiteral("/nowhere.desktop"), applications() + QStringLiteral("/gone.desktop"));
+        makeLink(m_system.applications() + QStringLiteral("/nowhere.desktop"), m_system.applications() + QStringLiteral("/gone.desktop"));
     });
-    const QString deepApplication = deepPath(applications(), 100) + QStringLiteral("/org.hostile.Deep.desktop");
+    const QString deepApplication = deepPath(m_system.applications(), 100) + QStringLiteral("/org.hostile.Deep.desktop");
     QTest::addRow("folders 100 levels deep") << withGood(
-        [deepApplication] {
-            writeFile(deepApplication, desktopFile(QStringLiteral("Deep"), QStringLiteral("Office;")));
+        [this, deepApplication] {
+            writeFile(deepApplication, m_system.desktopFile(QStringLiteral("Deep"), QStringLiteral("Office;")));
         },
         {{deepApplication, QStringLiteral("office")}});
 
     // Files and folders that cannot be read.
     QTest::addRow("unreadable desktop file") << ignored([this] {
-        writeFile(applications() + QStringLiteral("/secret.desktop"), desktopFile(QStringLiteral("Secret"), QStringLiteral("Office;")));
-        setMode(applications() + QStringLiteral("/secret.desktop"), 0);
+        writeFile(m_system.applications() + QStringLiteral("/secret.desktop"), m_system.desktopFile(QStringLiteral("Secret"), QStringLiteral("Office;")));
+        setMode(m_system.applications() + QStringLiteral("/secret.desktop"), 0);
     });
     QTest::addRow("unreadable folder") << ignored([this] {
-        writeFile(applications() + QStringLiteral("/locked/inside.desktop"), desktopFile(QStringLiteral("Inside"), QStringLiteral("Office;")));
-        setMode(applications() + QStringLiteral("/locked"), 0);
+        writeFile(m_system.applications() + QStringLiteral("/locked/inside.desktop"),
+                  m_system.desktopFile(QStringLiteral("Inside"), QStringLiteral("Office;")));
+        setMode(m_system.applications() + QStringLiteral("/locked"), 0);
     });
     QTest::addRow("folder that cannot be entered") << ignored([this] {
-        writeFile(applications() + QStringLiteral("/listonly/inside.desktop"), desktopFile(QStringLiteral("Inside"), QStringLiteral("Office;")));
-        setMode(applications() + QStringLiteral("/listonly"), 0444);
+        writeFile(m_system.applications() + QStringLiteral("/listonly/inside.desktop"),
+                  m_system.desktopFile(QStringLiteral("Inside"), QStringLiteral("Office;")));
+        setMode(m_system.applications() + QStringLiteral("/listonly"), 0444);
     });
 
     // Names.
-    const QString spaced = applications() + QStringLiteral("/with spaces/Spaced App.desktop");
+    const QString spaced = m_system.applications() + QStringLiteral("/with spaces/Spaced App.desktop");
     QTest::addRow("names with spaces") << withGood(
-        [spaced] {
-            writeFile(spaced, desktopFile(QStringLiteral("Spaced"), QStringLiteral("Utility;")));
+        [this, spaced] {
+            writeFile(spaced, m_system.desktopFile(QStringLiteral("Spaced"), QStringLiteral("Utility;")));
         },
         {other(spaced)});
-    const QString newline = applications() + QStringLiteral("/line\nbreak.desktop");
+    const QString newline = m_system.applications() + QStringLiteral("/line\nbreak.desktop");
     QTest::addRow("name with a newline") << withGood(
-        [newline] {
-            writeFile(newline, desktopFile(QStringLiteral("Newline"), QStringLiteral("Utility;")));
+        [this, newline] {
+            writeFile(newline, m_system.desktopFile(QStringLiteral("Newline"), QStringLiteral("Utility;")));
         },
         {other(newline)});
-    const QString unicode = applications() + QStringLiteral("/Ünïcødé Пример.desktop");
+    const QString unicode = m_system.applications() + QStringLiteral("/Ünïcødé Пример.desktop");
     QTest::addRow("name with letters beyond ASCII") << withGood(
-        [unicode] {
-            writeFile(unicode, desktopFile(QStringLiteral("Unicode"), QStringLiteral("Utility;")));
+        [this, unicode] {
+            writeFile(unicode, m_system.desktopFile(QStringLiteral("Unicode"), QStringLiteral("Utility;")));
         },
         {other(unicode)});
     HostileCase badBytes = ignored([this] {
-        writeRaw(encoded(applications()) + "/bad\xff\xfe name.desktop", desktopFile(QStringLiteral("Bytes"), QStringLiteral("Utility;")));
-        writeRaw(encoded(applications()) + "/\xc3\x28" "folder/inner.desktop", desktopFile(QStringLiteral("Inner"), QStringLiteral("Utility;")));
+        writeRaw(encoded(m_system.applications()) + "/bad\xff\xfe name.desktop", m_system.desktopFile(QStringLiteral("Bytes"), QStringLiteral("Utility;")));
+        writeRaw(encoded(m_system.applications()) + "/\xc3\x28" "folder/inner.desktop", m_system.desktopFile(QStringLiteral("Inner"), QStringLiteral("Utility;")));
     });
     badBytes.mayAlsoWrite = QStringList{QStringLiteral(" name.desktop"), QStringLiteral("/inner.desktop")};
     QTest::addRow("names with bytes that are not UTF-8") << badBytes;
-    const QString folderApplication = applications() + QStringLiteral("/folder.desktop/inner.desktop");
+    const QString folderApplication = m_system.applications() + QStringLiteral("/folder.desktop/inner.desktop");
     QTest::addRow("folder named like a desktop file") << withGood(
-        [folderApplication] {
-            writeFile(folderApplication, desktopFile(QStringLiteral("Inner"), QStringLiteral("Utility;")));
+        [this, folderApplication] {
+            writeFile(folderApplication, m_system.desktopFile(QStringLiteral("Inner"), QStringLiteral("Utility;")));
         },
         {other(folderApplication)});
 
     // Contents.
     QTest::addRow("empty file") << ignored([this] {
-        writeFile(applications() + QStringLiteral("/empty.desktop"), QByteArray());
+        writeFile(m_system.applications() + QStringLiteral("/empty.desktop"), QByteArray());
     });
     QTest::addRow("binary file") << ignored([this] {
         QByteArray bytes;
         for (int i = 0; i < 65536; ++i) {
             bytes.append(char((i * 7919 + 13) % 256));
         }
-        writeFile(applications() + QStringLiteral("/binary.desktop"), bytes);
+        writeFile(m_system.applications() + QStringLiteral("/binary.desktop"), bytes);
     });
     QTest::addRow("desktop file of 50 MB") << ignored([this] {
-        const QString path = applications() + QStringLiteral("/huge.desktop");
-        writeFile(path, desktopFile(QStringLiteral("Huge"), QStringLiteral("Utility;")) + "Comment=");
+        const QString path = m_system.applications() + QStringLiteral("/huge.desktop");
+        writeFile(path, m_system.desktopFile(QStringLiteral("Huge"), QStringLiteral("Utility;")) + "Comment=");
         QFile file(path);
         QVERIFY(file.open(QIODevice::Append));
         const QByteArray chunk(1024 * 1024, 'x');
@@ -603,20 +550,20 @@ void HostileFileSystemTest::hostileInput_data()
             QCOMPARE(file.write(chunk), qint64(chunk.size()));
         }
     });
-    const QString keys = applications() + QStringLiteral("/keys.desktop");
+    const QString keys = m_system.applications() + QStringLiteral("/keys.desktop");
     QTest::addRow("desktop file with 100,000 keys") << withGood(
-        [keys] {
+        [this, keys] {
             QByteArray lines;
             lines.reserve(megabyte);
             for (int i = 0; i < manyKeys; ++i) {
                 lines += "K" + QByteArray::number(i) + "=v\n";
             }
-            writeFile(keys, desktopFile(QStringLiteral("Keys"), QStringLiteral("Utility;"), lines));
+            writeFile(keys, m_system.desktopFile(QStringLiteral("Keys"), QStringLiteral("Utility;"), lines));
         },
         {other(keys)});
-    const QString groups = applications() + QStringLiteral("/groups.desktop");
+    const QString groups = m_system.applications() + QStringLiteral("/groups.desktop");
     QTest::addRow("desktop file with 160,000 groups") << withGood(
-        [groups] {
+        [this, groups] {
             // As many groups as a desktop file may hold: three-letter names fill just under 1 MiB.
             static const char letters[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
             constexpr int base = sizeof letters - 1;
@@ -630,102 +577,104 @@ void HostileFileSystemTest::hostileInput_data()
                 lines += "]\n";
             }
             QVERIFY(lines.size() < int(NimbDesktopEntry::MaxFileSize) - 200);
-            writeFile(groups, desktopFile(QStringLiteral("Groups"), QStringLiteral("Utility;"), lines));
+            writeFile(groups, m_system.desktopFile(QStringLiteral("Groups"), QStringLiteral("Utility;"), lines));
         },
         {other(groups)});
-    const QString longLine = applications() + QStringLiteral("/longline.desktop");
+    const QString longLine = m_system.applications() + QStringLiteral("/longline.desktop");
     QTest::addRow("line of 1 MB") << withGood(
-        [longLine] {
+        [this, longLine] {
             QByteArray comment = "Comment=";
             comment.reserve(megabyte + 16);
             while (comment.size() < megabyte) {
                 comment += "words and ";
             }
-            writeFile(longLine, desktopFile(QStringLiteral("Longline"), QStringLiteral("Utility;"), comment + '\n'));
+            writeFile(longLine, m_system.desktopFile(QStringLiteral("Longline"), QStringLiteral("Utility;"), comment + '\n'));
         },
         {other(longLine)});
-    const QString longWord = applications() + QStringLiteral("/longword.desktop");
+    const QString longWord = m_system.applications() + QStringLiteral("/longword.desktop");
     QTest::addRow("single word of 1 MB") << withGood(
-        [longWord] {
-            writeFile(longWord, desktopFile(QStringLiteral("Longword"), QStringLiteral("Utility;"), "GenericName=" + QByteArray(megabyte, 'w') + '\n'));
+        [this, longWord] {
+            writeFile(longWord,
+                      m_system.desktopFile(QStringLiteral("Longword"), QStringLiteral("Utility;"), "GenericName=" + QByteArray(megabyte, 'w') + '\n'));
         },
         {other(longWord)});
     QTest::addRow("NUL bytes") << ignored([this] {
-        writeFile(applications() + QStringLiteral("/nul.desktop"),
-                  desktopFile(QStringLiteral("Nul"), QStringLiteral("Utility;"), QByteArray("Comment=a\0b\n", 12)));
+        writeFile(m_system.applications() + QStringLiteral("/nul.desktop"),
+                  m_system.desktopFile(QStringLiteral("Nul"), QStringLiteral("Utility;"), QByteArray("Comment=a\0b\n", 12)));
     });
-    const QString crlf = applications() + QStringLiteral("/crlf.desktop");
+    const QString crlf = m_system.applications() + QStringLiteral("/crlf.desktop");
     QTest::addRow("CRLF line ends") << withGood(
-        [crlf] {
-            writeFile(crlf, desktopFile(QStringLiteral("Crlf"), QStringLiteral("Utility;")).replace("\n", "\r\n"));
+        [this, crlf] {
+            writeFile(crlf, m_system.desktopFile(QStringLiteral("Crlf"), QStringLiteral("Utility;")).replace("\n", "\r\n"));
         },
         {other(crlf)});
-    const QString byteOrderMark = applications() + QStringLiteral("/bom.desktop");
+    const QString byteOrderMark = m_system.applications() + QStringLiteral("/bom.desktop");
     QTest::addRow("byte-order mark") << withGood(
-        [byteOrderMark] {
-            writeFile(byteOrderMark, "\xEF\xBB\xBF" + desktopFile(QStringLiteral("Bom"), QStringLiteral("Utility;")));
+        [this, byteOrderMark] {
+            writeFile(byteOrderMark, "\xEF\xBB\xBF" + m_system.desktopFile(QStringLiteral("Bom"), QStringLiteral("Utility;")));
         },
         {other(byteOrderMark)});
     QTest::addRow("invalid UTF-8 in a value") << ignored([this] {
-        writeFile(applications() + QStringLiteral("/latin1.desktop"), desktopFile(QStringLiteral("Latin"), QStringLiteral("Utility;"), "Comment=caf\xe9\n"));
+        writeFile(m_system.applications() + QStringLiteral("/latin1.desktop"),
+                  m_system.desktopFile(QStringLiteral("Latin"), QStringLiteral("Utility;"), QByteArray("Comment=caf\xe9\n")));
     });
 
     // Things that are not files behind desktop-file names.
     QTest::addRow("link to a FIFO") << ignored([this] {
         makeFifo(outside() + QStringLiteral("/fifo"));
-        makeLink(outside() + QStringLiteral("/fifo"), applications() + QStringLiteral("/fifo.desktop"));
+        makeLink(outside() + QStringLiteral("/fifo"), m_system.applications() + QStringLiteral("/fifo.desktop"));
     });
     QTest::addRow("FIFO named like a desktop file") << ignored([this] {
-        makeFifo(applications() + QStringLiteral("/pipe.desktop"));
+        makeFifo(m_system.applications() + QStringLiteral("/pipe.desktop"));
     });
     QTest::addRow("link to /dev/zero") << ignored([this] {
-        makeLink(QStringLiteral("/dev/zero"), applications() + QStringLiteral("/zero.desktop"));
+        makeLink(QStringLiteral("/dev/zero"), m_system.applications() + QStringLiteral("/zero.desktop"));
     });
 
     // The template tree and the administrator's categories.
     QTest::addRow("template folder linking to its parent") << ignored([this] {
-        makeLink(QStringLiteral(".."), templateTree() + QStringLiteral("/office/up"));
+        makeLink(QStringLiteral(".."), m_system.templateTree() + QStringLiteral("/office/up"));
     });
     // Not between category folders: a declaration copied through a link would claim its
     // categories for a folder below the top level, which is how declarations work.
     QTest::addRow("template folders linking to each other") << ignored([this] {
-        makeLink(QStringLiteral("../b"), templateTree() + QStringLiteral("/office/extras/a/to-b"));
-        makeLink(QStringLiteral("../a"), templateTree() + QStringLiteral("/office/extras/b/to-a"));
+        makeLink(QStringLiteral("../b"), m_system.templateTree() + QStringLiteral("/office/extras/a/to-b"));
+        makeLink(QStringLiteral("../a"), m_system.templateTree() + QStringLiteral("/office/extras/b/to-a"));
     });
     QTest::addRow("template folders 100 levels deep") << ignored([this, deepPath] {
-        writeFile(deepPath(templateTree() + QStringLiteral("/office"), 100) + QStringLiteral("/.keep"), QByteArray());
+        writeFile(deepPath(m_system.templateTree() + QStringLiteral("/office"), 100) + QStringLiteral("/.keep"), QByteArray());
     });
     QTest::addRow("template link to a missing target") << ignored([this] {
-        makeLink(outside() + QStringLiteral("/nothing"), templateTree() + QStringLiteral("/games/missing"));
+        makeLink(outside() + QStringLiteral("/nothing"), m_system.templateTree() + QStringLiteral("/games/missing"));
     });
     QTest::addRow("template FIFO") << ignored([this] {
-        makeFifo(templateTree() + QStringLiteral("/games/fifo"));
+        makeFifo(m_system.templateTree() + QStringLiteral("/games/fifo"));
     });
     QTest::addRow("template link to /dev/zero") << ignored([this] {
-        makeLink(QStringLiteral("/dev/zero"), templateTree() + QStringLiteral("/games/zero"));
+        makeLink(QStringLiteral("/dev/zero"), m_system.templateTree() + QStringLiteral("/games/zero"));
     });
     QTest::addRow("template file unreadable") << ignored([this] {
-        writeFile(templateTree() + QStringLiteral("/games/secret"), "secret");
-        setMode(templateTree() + QStringLiteral("/games/secret"), 0);
+        writeFile(m_system.templateTree() + QStringLiteral("/games/secret"), "secret");
+        setMode(m_system.templateTree() + QStringLiteral("/games/secret"), 0);
     });
     const QByteArray science = "[Desktop Entry]\nType=Directory\nName=Science\nCategories=Science;\nX-Categories=Science\n";
-    const QString lab = applications() + QStringLiteral("/org.hostile.Lab.desktop");
+    const QString lab = m_system.applications() + QStringLiteral("/org.hostile.Lab.desktop");
     QTest::addRow("template category that is a file") << withGood(
         [this, science, lab] {
-            writeFile(templateTree() + QStringLiteral("/science"), "not a folder");
-            writeFile(adminCategories() + QStringLiteral("/science/.directory"), science);
-            writeFile(lab, desktopFile(QStringLiteral("Lab"), QStringLiteral("Science;")));
+            writeFile(m_system.templateTree() + QStringLiteral("/science"), "not a folder");
+            writeFile(m_system.adminCategories() + QStringLiteral("/science/.directory"), science);
+            writeFile(lab, m_system.desktopFile(QStringLiteral("Lab"), QStringLiteral("Science;")));
         },
         {other(lab)});
     QTest::addRow("administrator category linking to its parent") << withGood(
         [this, science, lab] {
-            writeFile(adminCategories() + QStringLiteral("/science/.directory"), science);
-            makeLink(QStringLiteral(".."), adminCategories() + QStringLiteral("/science/up"));
-            writeFile(lab, desktopFile(QStringLiteral("Lab"), QStringLiteral("Science;")));
+            writeFile(m_system.adminCategories() + QStringLiteral("/science/.directory"), science);
+            makeLink(QStringLiteral(".."), m_system.adminCategories() + QStringLiteral("/science/up"));
+            writeFile(lab, m_system.desktopFile(QStringLiteral("Lab"), QStringLiteral("Science;")));
         },
         {{lab, QStringLiteral("science")}});
     QTest::addRow("administrator declaration that is binary") << ignored([this] {
-        writeFile(adminCategories() + QStringLiteral("/junk/.directory"),
+        writeFile(m_system.adminCategories() + QStringLiteral("/junk/.directory"),
                   QByteArray("\x7f"
                              "ELF\x02\x01\x01\0\0\0",
                              10));
@@ -733,41 +682,41 @@ void HostileFileSystemTest::hostileInput_data()
 
     // A tree that is already there, with things of the wrong kind in it.
     QTest::addRow("item path that is a folder") << inBuiltTree([this] {
-        const QString item = menuDir() + QStringLiteral("/office/org.hostile.Editor.desktop");
+        const QString item = m_system.menuDir() + QStringLiteral("/office/org.hostile.Editor.desktop");
         QVERIFY(QFile::remove(item));
         writeFile(item + QStringLiteral("/inside"), "a folder where an item belongs");
     });
     QTest::addRow("category folder that is a file") << inBuiltTree([this] {
-        QVERIFY(QDir(menuDir() + QStringLiteral("/games")).removeRecursively());
-        writeFile(menuDir() + QStringLiteral("/games"), "a file where a category folder belongs");
+        QVERIFY(QDir(m_system.menuDir() + QStringLiteral("/games")).removeRecursively());
+        writeFile(m_system.menuDir() + QStringLiteral("/games"), "a file where a category folder belongs");
     });
     QTest::addRow("links in the tree pointing out of it") << inBuiltTree([this] {
         writeFile(outside() + QStringLiteral("/keep/precious.txt"), "must survive a reset");
-        makeLink(outside() + QStringLiteral("/keep"), menuDir() + QStringLiteral("/office/elsewhere"));
-        makeLink(outside() + QStringLiteral("/keep/precious.txt"), menuDir() + QStringLiteral("/games/precious.desktop"));
+        makeLink(outside() + QStringLiteral("/keep"), m_system.menuDir() + QStringLiteral("/office/elsewhere"));
+        makeLink(outside() + QStringLiteral("/keep/precious.txt"), m_system.menuDir() + QStringLiteral("/games/precious.desktop"));
     });
     QTest::addRow("FIFOs in the tree") << inBuiltTree([this] {
         makeFifo(outside() + QStringLiteral("/tree-fifo"));
-        makeLink(outside() + QStringLiteral("/tree-fifo"), menuDir() + QStringLiteral("/office/fifo.desktop"));
-        makeFifo(menuDir() + QStringLiteral("/games/pipe.directory"));
+        makeLink(outside() + QStringLiteral("/tree-fifo"), m_system.menuDir() + QStringLiteral("/office/fifo.desktop"));
+        makeFifo(m_system.menuDir() + QStringLiteral("/games/pipe.directory"));
     });
     QTest::addRow("update journal that is a FIFO") << inBuiltTree([this] {
-        makeFifo(menuDir() + QStringLiteral("/.update-journal"));
+        makeFifo(m_system.menuDir() + QStringLiteral("/.update-journal"));
     });
     QTest::addRow("update journal of 2 MB of binary") << inBuiltTree([this] {
         QByteArray bytes(2 << 20, '\0');
         for (int i = 0; i < bytes.size(); ++i) {
             bytes[i] = char((quint32(i) * 7919u) >> 3);
         }
-        writeFile(menuDir() + QStringLiteral("/.update-journal"), bytes);
+        writeFile(m_system.menuDir() + QStringLiteral("/.update-journal"), bytes);
     });
 
     // Override files.
     QTest::addRow("override file that is a FIFO") << ignored([this] {
-        makeFifo(firstOverrides() + QStringLiteral("/org.hostile.Editor.desktop"));
+        makeFifo(m_system.overrides() + QStringLiteral("/org.hostile.Editor.desktop"));
     });
     QTest::addRow("override file that is a folder") << ignored([this] {
-        QVERIFY(QDir().mkpath(secondOverrides() + QStringLiteral("/org.hostile.Game.desktop")));
+        QVERIFY(QDir().mkpath(m_system.menuOverrides() + QStringLiteral("/org.hostile.Game.desktop")));
     });
     QTest::addRow("override files with 100,000 keys") << ignored([this] {
         QByteArray lines = "[Desktop Entry]\n";
@@ -775,8 +724,8 @@ void HostileFileSystemTest::hostileInput_data()
         for (int i = 0; i < manyKeys; ++i) {
             lines += "K" + QByteArray::number(i) + "=o\n";
         }
-        writeFile(firstOverrides() + QStringLiteral("/org.hostile.Editor.desktop"), lines);
-        writeFile(secondOverrides() + QStringLiteral("/org.hostile.Editor.desktop"), lines);
+        writeFile(m_system.overrides() + QStringLiteral("/org.hostile.Editor.desktop"), lines);
+        writeFile(m_system.menuOverrides() + QStringLiteral("/org.hostile.Editor.desktop"), lines);
     });
 
     HostileCase readOnlyHome = ignored([] {});
@@ -790,14 +739,14 @@ void HostileFileSystemTest::hostileInput()
 
     if (hostile.prebuiltTree) {
         Menu::init();
-        QVERIFY(QFile::exists(menuDir() + QStringLiteral("/office/org.hostile.Editor.desktop")));
+        QVERIFY(QFile::exists(m_system.menuDir() + QStringLiteral("/office/org.hostile.Editor.desktop")));
     }
     hostile.plant();
     if (QTest::currentTestFailed()) {
         return;
     }
     if (hostile.readOnlyHome) {
-        walkRaw(encoded(home()), [](const QByteArray &path, const struct stat &status) {
+        walkRaw(encoded(m_system.home()), [](const QByteArray &path, const struct stat &status) {
             if (S_ISDIR(status.st_mode)) {
                 ::chmod(path.constData(), 0555);
             }
@@ -808,7 +757,7 @@ void HostileFileSystemTest::hostileInput()
         handOverToUnprivileged();
     }
 
-    const Snapshot before = snapshot(m_dir.path());
+    const Snapshot before = snapshot(m_system.path());
     const ChildOutcome outcome = runWorkInChild(unprivileged);
     QVERIFY2(outcome.started, "no child process for the work");
     if (outcome.skipped) {
@@ -818,19 +767,19 @@ void HostileFileSystemTest::hostileInput()
     QVERIFY2(outcome.exited, qPrintable(QStringLiteral("the work crashed with signal %1").arg(outcome.signal)));
     QCOMPARE(outcome.exitCode, 0);
 
-    checkWritesStayInPlace(before, snapshot(m_dir.path()));
+    checkWritesStayInPlace(before, snapshot(m_system.path()));
     checkItems(hostile);
     checkIndex(hostile, outcome.indexed);
 }
 
 void HostileFileSystemTest::checkWritesStayInPlace(const Snapshot &before, const Snapshot &after) const
 {
-    const QByteArray tree = encoded(menuDir());
-    const QByteArray config = encoded(home() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf"));
-    const QByteArray logDir = encoded(home() + QStringLiteral("/.cache/nimb-start-menu"));
-    const QByteArrayList parentsOfAllowed{encoded(home() + QStringLiteral("/.config")),
-                                          encoded(home() + QStringLiteral("/.config/kolvatek")),
-                                          encoded(home() + QStringLiteral("/.cache"))};
+    const QByteArray tree = encoded(m_system.menuDir());
+    const QByteArray config = encoded(m_system.home() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf"));
+    const QByteArray logDir = encoded(m_system.home() + QStringLiteral("/.cache/nimb-start-menu"));
+    const QByteArrayList parentsOfAllowed{encoded(m_system.home() + QStringLiteral("/.config")),
+                                          encoded(m_system.home() + QStringLiteral("/.config/kolvatek")),
+                                          encoded(m_system.home() + QStringLiteral("/.cache"))};
     const auto allowed = [&](const QByteArray &path) {
         return isBelow(path, tree) || path == config || path == config + ".lock" || isBelow(path, logDir) || parentsOfAllowed.contains(path);
     };
@@ -869,7 +818,7 @@ void HostileFileSystemTest::checkItems(const HostileCase &hostile) const
     };
 
     // Whatever is in the tree is whole, names its source, and comes from a file meant to be there.
-    walkRaw(encoded(menuDir()), [&](const QByteArray &path, const struct stat &status) {
+    walkRaw(encoded(m_system.menuDir()), [&](const QByteArray &path, const struct stat &status) {
         if (!S_ISREG(status.st_mode) || !path.endsWith(".desktop")) {
             return;
         }
@@ -888,18 +837,18 @@ void HostileFileSystemTest::checkItems(const HostileCase &hostile) const
     }
 
     if (hostile.readOnlyHome) {
-        QVERIFY2(!QFileInfo::exists(menuDir()), "a tree was made in a read-only home");
+        QVERIFY2(!QFileInfo::exists(m_system.menuDir()), "a tree was made in a read-only home");
         return;
     }
     // Each good application is in its category folder, or in "other" when that folder did not
     // make it into the tree with its declaration.
     for (const Application &application : qAsConst(good)) {
-        const bool folderDeclared = QFileInfo(menuDir() + QLatin1Char('/') + application.folder + QStringLiteral("/.directory")).isFile();
+        const bool folderDeclared = QFileInfo(m_system.menuDir() + QLatin1Char('/') + application.folder + QStringLiteral("/.directory")).isFile();
         const QString folder = folderDeclared ? application.folder : QStringLiteral("other");
-        if (!QFileInfo(menuDir() + QLatin1Char('/') + folder).isDir()) {
+        if (!QFileInfo(m_system.menuDir() + QLatin1Char('/') + folder).isDir()) {
             continue;
         }
-        const QString item = menuDir() + QLatin1Char('/') + folder + QLatin1Char('/') + QFileInfo(application.source).fileName();
+        const QString item = m_system.menuDir() + QLatin1Char('/') + folder + QLatin1Char('/') + QFileInfo(application.source).fileName();
         QVERIFY2(QFileInfo(item).isFile(), qPrintable(QStringLiteral("missing %1").arg(item)));
         const NimbDesktopEntry entry(QFile::encodeName(item).toStdString());
         const QString origin = QString::fromStdString(entry.getUnknownValue(originKey.toStdString()));
@@ -910,7 +859,7 @@ void HostileFileSystemTest::checkItems(const HostileCase &hostile) const
 
 void HostileFileSystemTest::checkIndex(const HostileCase &hostile, const QStringList &indexed) const
 {
-    const QString settings = applications() + QStringLiteral("/hostile-settings.desktop");
+    const QString settings = m_system.applications() + QStringLiteral("/hostile-settings.desktop");
     QVERIFY2(indexed.contains(settings), qPrintable(indexed.join(QLatin1Char('\n'))));
 
     QSet<QString> goodNames{QFileInfo(settings).fileName()};
@@ -931,7 +880,7 @@ void HostileFileSystemTest::checkIndex(const HostileCase &hostile, const QString
         QVERIFY2(isGood, qPrintable(QStringLiteral("%1 should not have been indexed").arg(path)));
     }
     // An item in the tree stands in for its source.
-    walkRaw(encoded(menuDir()), [&](const QByteArray &path, const struct stat &status) {
+    walkRaw(encoded(m_system.menuDir()), [&](const QByteArray &path, const struct stat &status) {
         if (S_ISREG(status.st_mode) && path.endsWith(".desktop")) {
             QVERIFY2(indexed.contains(QFile::decodeName(path)), path.constData());
         }

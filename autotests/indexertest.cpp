@@ -4,11 +4,11 @@
 */
 
 #include "indexer.h"
-#include "filewalk_p.h"
 #include "kcmoduleitem.h"
 #include "menu.h"
 #include "nimbdesktopentry.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 #include "updatemode.h"
 
 #include <KPluginMetaData>
@@ -21,39 +21,18 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <memory>
 
-#include <sys/stat.h>
-
 using Records = QSet<std::shared_ptr<FileInfo>>;
+using TestSupport::writeFile;
 
 namespace
 {
 // Every fixture carries this word, so nothing installed on the machine can answer for it.
 const QString marker = QStringLiteral("IndexerTest");
-
-QString desktopFile(const QString &name, const QString &extra = QString())
-{
-    return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1 %2\nExec=%3\n%4").arg(name, marker, name.toLower().remove(QLatin1Char(' ')), extra);
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-void writeFile(const QString &path, const QString &content)
-{
-    writeFile(path, content.toUtf8());
-}
 
 std::shared_ptr<FileInfo> makeRecord(const QString &path)
 {
@@ -169,10 +148,6 @@ private Q_SLOTS:
     void origins_data();
     void origins();
     void generatedMenuStandsInForSources();
-    void folderOfIsThatOfQDir_data();
-    void folderOfIsThatOfQDir();
-    void walkVisitsWhatDirIteratorVisits_data();
-    void walkVisitsWhatDirIteratorVisits();
     void copiedSourceStillNamesFiles_data();
     void copiedSourceStillNamesFiles();
     void classicSettingsOfOtherKeys_data();
@@ -204,74 +179,43 @@ private Q_SLOTS:
     void noSettingsTree();
 
 private:
-    QString root() const
-    {
-        return m_dir.path() + QStringLiteral("/root");
-    }
-    QString systemPath(const QString &path) const
-    {
-        return root() + path;
-    }
-    QString applications() const
-    {
-        return systemPath(QStringLiteral("/usr/share/applications"));
-    }
-    QString userApplications() const
-    {
-        return m_dir.path() + QStringLiteral("/home/.local/share/applications");
-    }
     QString actions() const
     {
-        return systemPath(QStringLiteral("/usr/share/nimb-start-menu/actions"));
-    }
-    QString settingsTable() const
-    {
-        return systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv"));
-    }
-    QString overrides() const
-    {
-        return systemPath(QStringLiteral("/usr/share/nimb/desktop-entries-override"));
+        return m_system.systemPath(QStringLiteral("/usr/share/nimb-start-menu/actions"));
     }
     void writeActions();
 
-    QTemporaryDir m_dir;
+    const TestSupport::FakeSystem m_system{marker};
 };
 
 void IndexerTest::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    const QString home = m_dir.path() + QStringLiteral("/home");
-    QVERIFY(QDir().mkpath(home));
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
-    qputenv("XDG_DATA_DIRS", "/usr/share");
-    StartMenuUtils::setSystemRoot(root());
+    QVERIFY(m_system.install());
     NimbDesktopEntry::setLocale("de_DE.UTF-8");
     // No plug-in folder with settings modules: the settings tree is empty whatever is installed.
-    const QString plugins = m_dir.path() + QStringLiteral("/plugins");
+    const QString plugins = m_system.path() + QStringLiteral("/plugins");
     QVERIFY(QDir().mkpath(plugins));
     QCoreApplication::setLibraryPaths({plugins});
 
-    QCOMPARE(StartMenuUtils::appSearchPaths(), (QStringList{applications(), userApplications()}));
-    QCOMPARE(StartMenuUtils::menuDir(), home + QStringLiteral("/.nimb/startmenu2"));
+    QCOMPARE(StartMenuUtils::appSearchPaths(), (QStringList{m_system.applications(), m_system.userApplications()}));
+    QCOMPARE(StartMenuUtils::menuDir(), m_system.menuDir());
 }
 
 void IndexerTest::init()
 {
-    for (const QString &dir : {applications(),
-                               userApplications(),
+    for (const QString &dir : {m_system.applications(),
+                               m_system.userApplications(),
                                actions(),
-                               overrides(),
-                               systemPath(QStringLiteral("/opt")),
-                               systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides")),
-                               systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu")),
-                               StartMenuUtils::menuDir()}) {
+                               m_system.overrides(),
+                               m_system.systemPath(QStringLiteral("/opt")),
+                               m_system.menuOverrides(),
+                               m_system.templateTree(),
+                               m_system.menuDir()}) {
         QVERIFY(QDir(dir).removeRecursively());
     }
-    QFile::remove(settingsTable());
-    QVERIFY(QDir().mkpath(applications()));
-    QVERIFY(QDir().mkpath(userApplications()));
+    QFile::remove(m_system.settingsTable());
+    QVERIFY(QDir().mkpath(m_system.applications()));
+    QVERIFY(QDir().mkpath(m_system.userApplications()));
     UpdateMode::instance()->setIsUpdateActive(false);
     UpdateMode::instance()->setIsUpdateAvailable(false);
 }
@@ -288,7 +232,7 @@ void IndexerTest::writeActions()
     };
     for (const QString &name : names) {
         writeFile(actions() + QLatin1Char('/') + name + QStringLiteral(".desktop"),
-                  desktopFile(name, QStringLiteral("Icon=system-shutdown\nX-SuSE-YaST-Group=Power\n")));
+                  m_system.desktopFile(name, {}, QStringLiteral("Icon=system-shutdown\nX-SuSE-YaST-Group=Power\n")));
     }
 }
 
@@ -519,8 +463,8 @@ void IndexerTest::applicationFilter_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("indexed");
 
-    const auto app = [](const QString &extra) {
-        return desktopFile(QStringLiteral("Tool"), extra).toUtf8();
+    const auto app = [this](const QString &extra) {
+        return m_system.desktopFile(QStringLiteral("Tool"), {}, extra);
     };
     const QByteArray plain = app(QString());
     const auto withExec = [&plain](const QByteArray &exec) {
@@ -570,8 +514,8 @@ void IndexerTest::applicationFilter()
     QFETCH(QByteArray, content);
     QFETCH(bool, indexed);
 
-    writeFile(settingsTable(), QByteArray("talvo-tool,1,hardware,root,true\ntalvo-other,2,hardware,root,false\n"));
-    const QString path = applications() + QLatin1Char('/') + relativePath;
+    writeFile(m_system.settingsTable(), QByteArray("talvo-tool,1,hardware,root,true\ntalvo-other,2,hardware,root,false\n"));
+    const QString path = m_system.applications() + QLatin1Char('/') + relativePath;
     writeFile(path, content);
 
     Indexer indexer;
@@ -581,14 +525,14 @@ void IndexerTest::applicationFilter()
 
 void IndexerTest::userApplicationFolder()
 {
-    const QString path = userApplications() + QStringLiteral("/tool.desktop");
-    writeFile(path, desktopFile(QStringLiteral("Tool")));
+    const QString path = m_system.userApplications() + QStringLiteral("/tool.desktop");
+    writeFile(path, m_system.desktopFile(QStringLiteral("Tool")));
     Indexer indexer;
     indexer.indexApplications();
     QCOMPARE(pathsOf(indexer.find(marker)), QStringList{path});
 
     // Classic settings items come from the system folders only.
-    writeFile(path, desktopFile(QStringLiteral("Tool"), QStringLiteral("X-SuSE-YaST-Group=Hardware\n")));
+    writeFile(path, m_system.desktopFile(QStringLiteral("Tool"), {}, QStringLiteral("X-SuSE-YaST-Group=Hardware\n")));
     indexer.clear();
     indexer.indexClassicSettings();
     QCOMPARE(indexer.find(marker), Records());
@@ -596,7 +540,7 @@ void IndexerTest::userApplicationFolder()
 
 void IndexerTest::desktopRecord()
 {
-    const QString path = applications() + QStringLiteral("/org.example.Browser.desktop");
+    const QString path = m_system.applications() + QStringLiteral("/org.example.Browser.desktop");
     writeFile(path,
               QStringLiteral("[Desktop Entry]\nType=Application\nName=Browser IndexerTest\nName[de]=Netzleser IndexerTest\n"
                              "GenericName=Web Browser\nGenericName[de]=Webbrowser\nComment=Surf the web\nComment[de]=Im Netz surfen\n"
@@ -638,8 +582,8 @@ void IndexerTest::desktopRecord()
 
 void IndexerTest::commandLineWords()
 {
-    writeFile(applications() + QStringLiteral("/tool.desktop"),
-              desktopFile(QStringLiteral("Tool")).replace(QStringLiteral("Exec=tool"), QStringLiteral("Exec=/opt/quux/tool --new %u")));
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"),
+              m_system.desktopFile(QStringLiteral("Tool")).replace("Exec=tool", "Exec=/opt/quux/tool --new %u"));
     Indexer indexer;
     indexer.indexApplications();
     const auto record = onlyRecord(indexer.find(marker));
@@ -676,9 +620,9 @@ void IndexerTest::displayNameFallback()
     QFETCH(QString, override);
     QFETCH(QString, displayName);
 
-    writeFile(applications() + QStringLiteral("/tool.desktop"), QStringLiteral("[Desktop Entry]\nType=Application\nExec=tool\n") + names);
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"), QStringLiteral("[Desktop Entry]\nType=Application\nExec=tool\n") + names);
     if (!override.isEmpty()) {
-        writeFile(overrides() + QStringLiteral("/tool.desktop"), override);
+        writeFile(m_system.overrides() + QStringLiteral("/tool.desktop"), override);
     }
     Indexer indexer;
     indexer.indexApplications();
@@ -689,14 +633,15 @@ void IndexerTest::displayNameFallback()
 
 void IndexerTest::systemOverrideOnly()
 {
-    const QString first = applications() + QStringLiteral("/first.desktop");
-    const QString second = applications() + QStringLiteral("/second.desktop");
-    writeFile(first, desktopFile(QStringLiteral("First")));
-    writeFile(second, desktopFile(QStringLiteral("Second")));
-    writeFile(overrides() + QStringLiteral("/first.desktop"), QStringLiteral("[Desktop Entry]\nComment=Patched\n"));
-    writeFile(overrides() + QStringLiteral("/second.desktop"), QStringLiteral("[Desktop Entry]\nExec=kcmshell5 second\n"));
+    const QString first = m_system.applications() + QStringLiteral("/first.desktop");
+    const QString second = m_system.applications() + QStringLiteral("/second.desktop");
+    writeFile(first, m_system.desktopFile(QStringLiteral("First")));
+    writeFile(second, m_system.desktopFile(QStringLiteral("Second")));
+    writeFile(m_system.overrides() + QStringLiteral("/first.desktop"), QStringLiteral("[Desktop Entry]\nComment=Patched\n"));
+    writeFile(m_system.overrides() + QStringLiteral("/second.desktop"), QStringLiteral("[Desktop Entry]\nExec=kcmshell5 second\n"));
     // Menu generation's second override folder is not the index's business.
-    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides/first.desktop")), QStringLiteral("[Desktop Entry]\nComment=Menu only\n"));
+    writeFile(m_system.systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides/first.desktop")),
+              QStringLiteral("[Desktop Entry]\nComment=Menu only\n"));
 
     Indexer indexer;
     indexer.indexApplications();
@@ -731,19 +676,19 @@ void IndexerTest::origins()
     QFETCH(QString, origin);
     QFETCH(bool, sourceIndexed);
 
-    QString source = applications() + QStringLiteral("/tool.desktop");
+    QString source = m_system.applications() + QStringLiteral("/tool.desktop");
     if (throughLink) {
-        const QString target = systemPath(QStringLiteral("/opt/apps"));
-        writeFile(target + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool")));
-        QVERIFY(QFile::link(target, applications() + QStringLiteral("/linked")));
-        source = applications() + QStringLiteral("/linked/tool.desktop");
+        const QString target = m_system.systemPath(QStringLiteral("/opt/apps"));
+        writeFile(target + QStringLiteral("/tool.desktop"), m_system.desktopFile(QStringLiteral("Tool")));
+        QVERIFY(QFile::link(target, m_system.applications() + QStringLiteral("/linked")));
+        source = m_system.applications() + QStringLiteral("/linked/tool.desktop");
     } else {
-        writeFile(source, desktopFile(QStringLiteral("Tool")));
+        writeFile(source, m_system.desktopFile(QStringLiteral("Tool")));
     }
     // The menu tree comes first in the walk, the user's folder last.
-    const QString copy = (copyInMenuTree ? StartMenuUtils::menuDir() + QStringLiteral("/office") : userApplications()) + QStringLiteral("/copy.desktop");
-    const QString originLine = origin.isEmpty() ? QString() : QStringLiteral("X-Nimb-OriginFile=%1\n").arg(systemPath(origin));
-    writeFile(copy, desktopFile(QStringLiteral("Copy"), originLine));
+    const QString copy = (copyInMenuTree ? m_system.menuDir() + QStringLiteral("/office") : m_system.userApplications()) + QStringLiteral("/copy.desktop");
+    const QString originLine = origin.isEmpty() ? QString() : QStringLiteral("X-Nimb-OriginFile=%1\n").arg(m_system.systemPath(origin));
+    writeFile(copy, m_system.desktopFile(QStringLiteral("Copy"), {}, originLine));
 
     Indexer indexer;
     indexer.indexApplications();
@@ -757,15 +702,15 @@ void IndexerTest::origins()
 
 void IndexerTest::generatedMenuStandsInForSources()
 {
-    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu/office/.directory")),
+    writeFile(m_system.systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu/office/.directory")),
               QStringLiteral("[Desktop Entry]\nType=Directory\nName=Office\nX-Categories=Office\n"));
-    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu/other/.directory")),
+    writeFile(m_system.systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu/other/.directory")),
               QStringLiteral("[Desktop Entry]\nType=Directory\nName=Other\n"));
-    writeFile(applications() + QStringLiteral("/writer.desktop"), desktopFile(QStringLiteral("Writer"), QStringLiteral("Categories=Office;\n")));
-    writeFile(userApplications() + QStringLiteral("/notes.desktop"), desktopFile(QStringLiteral("Notes")));
+    writeFile(m_system.applications() + QStringLiteral("/writer.desktop"), m_system.desktopFile(QStringLiteral("Writer"), QStringLiteral("Office;")));
+    writeFile(m_system.userApplications() + QStringLiteral("/notes.desktop"), m_system.desktopFile(QStringLiteral("Notes")));
     Menu::init();
-    const QString writerCopy = StartMenuUtils::menuDir() + QStringLiteral("/office/writer.desktop");
-    const QString notesCopy = StartMenuUtils::menuDir() + QStringLiteral("/other/notes.desktop");
+    const QString writerCopy = m_system.menuDir() + QStringLiteral("/office/writer.desktop");
+    const QString notesCopy = m_system.menuDir() + QStringLiteral("/other/notes.desktop");
     QVERIFY(QFileInfo::exists(writerCopy));
     QVERIFY(QFileInfo::exists(notesCopy));
 
@@ -773,123 +718,6 @@ void IndexerTest::generatedMenuStandsInForSources()
     indexer.indexApplications();
     QCOMPARE(pathsOf(indexer.find(marker)), (QStringList{writerCopy, notesCopy}));
     QCOMPARE(pathsOf(indexer.find(QStringLiteral("writer"))), QStringList{writerCopy});
-}
-
-void IndexerTest::folderOfIsThatOfQDir_data()
-{
-    QTest::addColumn<QString>("path");
-
-    QTest::addRow("file in a folder") << QStringLiteral("/usr/share/applications/nimbdesktop/tool.desktop");
-    QTest::addRow("doubled slash before the name") << QStringLiteral("/usr/share/applications/nimbdesktop//tool.desktop");
-    QTest::addRow("doubled slash inside") << QStringLiteral("/usr/share//applications/nimbdesktop/tool.desktop");
-    QTest::addRow("file in a sub-folder") << QStringLiteral("/usr/share/applications/nimbdesktop/sub/tool.desktop");
-    QTest::addRow("file at the root") << QStringLiteral("/tool.desktop");
-    QTest::addRow("file below a doubled root") << QStringLiteral("//tool.desktop");
-    QTest::addRow("relative path") << QStringLiteral("nimbdesktop/tool.desktop");
-    QTest::addRow("bare name") << QStringLiteral("tool.desktop");
-}
-
-// The walks compare the folder of each file with the excluded folder without a QFileInfo.
-void IndexerTest::folderOfIsThatOfQDir()
-{
-    QFETCH(QString, path);
-
-    const QString qdirFolder = QFileInfo(path).dir().path();
-    for (const QString &folder : {QStringLiteral("/usr/share/applications/nimbdesktop"),
-                                  QStringLiteral("/usr/share//applications/nimbdesktop"),
-                                  QStringLiteral("/"),
-                                  QStringLiteral("nimbdesktop"),
-                                  qdirFolder}) {
-        QCOMPARE(StartMenuUtils::folderOf(path) == folder, qdirFolder == folder);
-    }
-}
-
-void IndexerTest::walkVisitsWhatDirIteratorVisits_data()
-{
-    QTest::addColumn<bool>("hidden");
-
-    QTest::addRow("without hidden files") << false;
-    QTest::addRow("with hidden files") << true;
-}
-
-// The index and the menu walk their folders with StartMenuUtils::walkFiles(), which must meet the
-// files that QDirIterator meets, in its order, whatever the folder holds.
-void IndexerTest::walkVisitsWhatDirIteratorVisits()
-{
-    QFETCH(bool, hidden);
-
-    const QString root = m_dir.path() + QStringLiteral("/walk");
-    QVERIFY(QDir(root).removeRecursively());
-    const auto file = [&root](const QString &name) {
-        writeFile(root + QLatin1Char('/') + name, desktopFile(QStringLiteral("Walked")));
-    };
-    const auto link = [&root](const QString &target, const QString &name) {
-        QVERIFY(QFile::link(target, root + QLatin1Char('/') + name));
-    };
-    for (const QString &name : {QStringLiteral("a.desktop"),
-                                QStringLiteral("notes.txt"),
-                                QStringLiteral(".hidden.desktop"),
-                                QStringLiteral("sub/c.desktop"),
-                                QStringLiteral("sub/deeper/d.desktop"),
-                                QStringLiteral("sub/.hidden-folder/e.desktop"),
-                                QStringLiteral("ünïcode/日本.desktop"),
-                                QStringLiteral("closed/f.desktop"),
-                                QStringLiteral("unreadable.desktop")}) {
-        file(name);
-    }
-    link(root + QStringLiteral("/sub/c.desktop"), QStringLiteral("link-to-file.desktop"));
-    link(QStringLiteral("sub"), QStringLiteral("relative-link-to-folder"));
-    link(root + QStringLiteral("/sub/deeper"), QStringLiteral("twin-one"));
-    link(root + QStringLiteral("/sub/deeper"), QStringLiteral("twin-two"));
-    link(root, QStringLiteral("sub/loop-to-root"));
-    link(root + QStringLiteral("/sub"), QStringLiteral(".hidden-link-to-folder"));
-    link(root + QStringLiteral("/missing.desktop"), QStringLiteral("broken.desktop"));
-    link(QStringLiteral("/dev/null"), QStringLiteral("link-to-device.desktop"));
-    QCOMPARE(::mkfifo(QFile::encodeName(root + QStringLiteral("/pipe.desktop")).constData(), 0600), 0);
-    link(root + QStringLiteral("/pipe.desktop"), QStringLiteral("link-to-pipe.desktop"));
-    QVERIFY(QFile::setPermissions(root + QStringLiteral("/unreadable.desktop"), QFileDevice::WriteOwner));
-    QVERIFY(QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::WriteOwner));
-
-    const QDir::Filters filters = QDir::Files | QDir::Readable | (hidden ? QDir::Hidden : QDir::Filters());
-    const QStringList starts{root, root + QLatin1Char('/'), root + QStringLiteral("/relative-link-to-folder"), root + QStringLiteral("/missing")};
-    for (const QString &start : starts) {
-        QStringList expected;
-        QDirIterator it(start, filters, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
-        while (it.hasNext()) {
-            expected.append(it.next());
-        }
-        QStringList walked;
-        StartMenuUtils::walkFiles(
-            start,
-            hidden,
-            [](const char *) {
-                return true;
-            },
-            [&walked](const QString &path) {
-                walked.append(path);
-            });
-        QCOMPARE(walked, expected);
-
-        // Refused names are simply not visited.
-        QStringList desktopFiles;
-        StartMenuUtils::walkFiles(
-            start,
-            hidden,
-            [](const char *name) {
-                return QByteArray(name).endsWith(".desktop");
-            },
-            [&desktopFiles](const QString &path) {
-                desktopFiles.append(path);
-            });
-        expected.erase(std::remove_if(expected.begin(),
-                                      expected.end(),
-                                      [](const QString &path) {
-                                          return !path.endsWith(QLatin1String(".desktop"));
-                                      }),
-                       expected.end());
-        QCOMPARE(desktopFiles, expected);
-    }
-    QVERIFY(QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 }
 
 void IndexerTest::copiedSourceStillNamesFiles_data()
@@ -914,15 +742,15 @@ void IndexerTest::copiedSourceStillNamesFiles()
     QFETCH(QString, overrideText);
     QFETCH(bool, laterIndexed);
 
-    const QString later = userApplications() + QStringLiteral("/later.desktop");
-    const QString source = applications() + QStringLiteral("/tool.desktop");
-    const QString copy = StartMenuUtils::menuDir() + QStringLiteral("/office/copy.desktop");
-    writeFile(later, desktopFile(QStringLiteral("Later")));
-    writeFile(source, desktopFile(QStringLiteral("Tool"), QString(sourceExtra).replace(QStringLiteral("@LATER@"), later)));
+    const QString later = m_system.userApplications() + QStringLiteral("/later.desktop");
+    const QString source = m_system.applications() + QStringLiteral("/tool.desktop");
+    const QString copy = m_system.menuDir() + QStringLiteral("/office/copy.desktop");
+    writeFile(later, m_system.desktopFile(QStringLiteral("Later")));
+    writeFile(source, m_system.desktopFile(QStringLiteral("Tool"), {}, QString(sourceExtra).replace(QStringLiteral("@LATER@"), later)));
     if (!overrideText.isEmpty()) {
-        writeFile(overrides() + QStringLiteral("/tool.desktop"), QString(overrideText).replace(QStringLiteral("@LATER@"), later));
+        writeFile(m_system.overrides() + QStringLiteral("/tool.desktop"), QString(overrideText).replace(QStringLiteral("@LATER@"), later));
     }
-    writeFile(copy, desktopFile(QStringLiteral("Tool"), QStringLiteral("X-Nimb-OriginFile=%1\n").arg(source)));
+    writeFile(copy, m_system.desktopFile(QStringLiteral("Tool"), {}, QStringLiteral("X-Nimb-OriginFile=%1\n").arg(source)));
 
     Indexer indexer;
     indexer.indexApplications();
@@ -959,10 +787,10 @@ void IndexerTest::classicSettingsOfOtherKeys()
 
     writeActions();
     const QString reboot = actions() + QStringLiteral("/reboot.desktop");
-    writeFile(applications() + QStringLiteral("/tool.desktop"),
-              desktopFile(QStringLiteral("Tool"), QString(extra).replace(QStringLiteral("@REBOOT@"), reboot)));
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"),
+              m_system.desktopFile(QStringLiteral("Tool"), {}, QString(extra).replace(QStringLiteral("@REBOOT@"), reboot)));
     if (!overrideText.isEmpty()) {
-        writeFile(overrides() + QStringLiteral("/tool.desktop"), QString(overrideText).replace(QStringLiteral("@REBOOT@"), reboot));
+        writeFile(m_system.overrides() + QStringLiteral("/tool.desktop"), QString(overrideText).replace(QStringLiteral("@REBOOT@"), reboot));
     }
 
     Indexer indexer;
@@ -1013,15 +841,15 @@ void IndexerTest::classicSettings()
     QFETCH(bool, indexed);
 
     if (!table.isEmpty()) {
-        writeFile(settingsTable(), table);
+        writeFile(m_system.settingsTable(), table);
     }
     // A later Exec line wins, so rows may replace the command.
-    writeFile(systemPath(path), desktopFile(QStringLiteral("Tool"), extra));
+    writeFile(m_system.systemPath(path), m_system.desktopFile(QStringLiteral("Tool"), {}, extra));
 
     Indexer indexer;
     indexer.indexClassicSettings();
     const Records found = indexer.find(marker);
-    QCOMPARE(pathsOf(found), indexed ? QStringList{systemPath(path)} : QStringList());
+    QCOMPARE(pathsOf(found), indexed ? QStringList{m_system.systemPath(path)} : QStringList());
     for (const auto &record : found) {
         QCOMPARE(record->category(), QStringLiteral("Applications"));
     }
@@ -1065,7 +893,7 @@ void IndexerTest::powerActions()
 
     writeActions();
     if (!table.isEmpty()) {
-        writeFile(settingsTable(), table);
+        writeFile(m_system.settingsTable(), table);
     }
     UpdateMode::instance()->setIsUpdateActive(active);
     UpdateMode::instance()->setIsUpdateAvailable(available);
@@ -1103,10 +931,11 @@ void IndexerTest::updateStateReadWhileIndexing()
 void IndexerTest::desktopFindsEveryDesktopRecord()
 {
     writeActions();
-    writeFile(applications() + QStringLiteral("/alpha.desktop"), desktopFile(QStringLiteral("Alpha")));
-    writeFile(applications() + QStringLiteral("/kde/beta.desktop"), desktopFile(QStringLiteral("Beta")));
-    writeFile(userApplications() + QStringLiteral("/gamma.desktop"), desktopFile(QStringLiteral("Gamma")));
-    writeFile(applications() + QStringLiteral("/yast.desktop"), desktopFile(QStringLiteral("Yast"), QStringLiteral("X-SuSE-YaST-Group=Hardware\n")));
+    writeFile(m_system.applications() + QStringLiteral("/alpha.desktop"), m_system.desktopFile(QStringLiteral("Alpha")));
+    writeFile(m_system.applications() + QStringLiteral("/kde/beta.desktop"), m_system.desktopFile(QStringLiteral("Beta")));
+    writeFile(m_system.userApplications() + QStringLiteral("/gamma.desktop"), m_system.desktopFile(QStringLiteral("Gamma")));
+    writeFile(m_system.applications() + QStringLiteral("/yast.desktop"),
+              m_system.desktopFile(QStringLiteral("Yast"), {}, QStringLiteral("X-SuSE-YaST-Group=Hardware\n")));
 
     Indexer indexer;
     indexer.indexApplications();
@@ -1121,7 +950,8 @@ void IndexerTest::desktopFindsEveryDesktopRecord()
 
 void IndexerTest::keywordFiledAsOneWord()
 {
-    writeFile(applications() + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool"), QStringLiteral("Keywords=Web Browser;Surfing;\n")));
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"),
+              m_system.desktopFile(QStringLiteral("Tool"), {}, QStringLiteral("Keywords=Web Browser;Surfing;\n")));
     Indexer indexer;
     indexer.indexApplications();
     const auto record = onlyRecord(indexer.find(marker));
@@ -1138,8 +968,8 @@ void IndexerTest::keywordFiledAsOneWord()
 
 void IndexerTest::nonLatinEntries()
 {
-    writeFile(applications() + QStringLiteral("/org.example.Dates.desktop"),
-              desktopFile(QStringLiteral("Календарь"), QStringLiteral("GenericName=日本語入力\nComment=Party 🎉 time\nKeywords=«calendar»;\n")));
+    writeFile(m_system.applications() + QStringLiteral("/org.example.Dates.desktop"),
+              m_system.desktopFile(QStringLiteral("Календарь"), {}, QStringLiteral("GenericName=日本語入力\nComment=Party 🎉 time\nKeywords=«calendar»;\n")));
     Indexer indexer;
     indexer.indexApplications();
     const auto record = onlyRecord(indexer.find(marker));
@@ -1163,7 +993,8 @@ void IndexerTest::nonLatinEntries()
 void IndexerTest::longWordInDesktopFile()
 {
     const QString word = longWord(1000 * 1000);
-    writeFile(applications() + QStringLiteral("/long.desktop"), desktopFile(QStringLiteral("Long"), QStringLiteral("Comment=") + word + QLatin1Char('\n')));
+    writeFile(m_system.applications() + QStringLiteral("/long.desktop"),
+              m_system.desktopFile(QStringLiteral("Long"), {}, QStringLiteral("Comment=") + word + QLatin1Char('\n')));
     Indexer indexer;
     indexer.indexApplications();
     const auto record = onlyRecord(indexer.find(marker));
@@ -1177,8 +1008,8 @@ void IndexerTest::longWordInDesktopFile()
 
 void IndexerTest::indexApplicationsTwice()
 {
-    const QString path = applications() + QStringLiteral("/tool.desktop");
-    writeFile(path, desktopFile(QStringLiteral("Tool")));
+    const QString path = m_system.applications() + QStringLiteral("/tool.desktop");
+    writeFile(path, m_system.desktopFile(QStringLiteral("Tool")));
     Indexer indexer;
     indexer.indexApplications();
     indexer.indexApplications();
@@ -1197,19 +1028,19 @@ void IndexerTest::indexApplicationsTwice()
 void IndexerTest::indexingReadsOnly()
 {
     writeActions();
-    writeFile(settingsTable(), QByteArray("talvo-systemsettings,1,none,root,false\n"));
-    writeFile(applications() + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool")));
-    writeFile(applications() + QStringLiteral("/talvo-systemsettings.desktop"), desktopFile(QStringLiteral("Settings")));
-    writeFile(overrides() + QStringLiteral("/tool.desktop"), QStringLiteral("[Desktop Entry]\nComment=Patched\n"));
-    writeFile(StartMenuUtils::menuDir() + QStringLiteral("/other/copy.desktop"),
-              desktopFile(QStringLiteral("Copy"), QStringLiteral("X-Nimb-OriginFile=%1/tool.desktop\n").arg(applications())));
-    const QMap<QString, FileSnapshot> before = snapshot(m_dir.path());
+    writeFile(m_system.settingsTable(), QByteArray("talvo-systemsettings,1,none,root,false\n"));
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"), m_system.desktopFile(QStringLiteral("Tool")));
+    writeFile(m_system.applications() + QStringLiteral("/talvo-systemsettings.desktop"), m_system.desktopFile(QStringLiteral("Settings")));
+    writeFile(m_system.overrides() + QStringLiteral("/tool.desktop"), QStringLiteral("[Desktop Entry]\nComment=Patched\n"));
+    writeFile(m_system.menuDir() + QStringLiteral("/other/copy.desktop"),
+              m_system.desktopFile(QStringLiteral("Copy"), {}, QStringLiteral("X-Nimb-OriginFile=%1/tool.desktop\n").arg(m_system.applications())));
+    const QMap<QString, FileSnapshot> before = snapshot(m_system.path());
 
     Indexer indexer;
     indexer.indexApplications();
     indexer.indexSettings();
     QCOMPARE(indexer.find(marker).size(), 4);
-    QCOMPARE(snapshot(m_dir.path()), before);
+    QCOMPARE(snapshot(m_system.path()), before);
 }
 
 void IndexerTest::moduleGroup()

@@ -6,48 +6,23 @@
 #include "menu.h"
 #include "nimbdesktopentry.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+using TestSupport::FakeSystem;
+using TestSupport::writeFile;
+
 namespace
 {
-QString desktopFile(const QString &name, const QString &categories, const QString &extra = QString())
-{
-    return QStringLiteral("[Desktop Entry]\nType=Application\nName=%1 MenuTest\nName[de]=%1 Menütest\nExec=%2\nCategories=%3\n%4")
-        .arg(name, name.toLower().remove(QLatin1Char(' ')), categories, extra);
-}
-
-QString declaration(const QString &name, const QString &xCategories)
-{
-    QString text = QStringLiteral("[Desktop Entry]\nType=Directory\nName=%1\n").arg(name);
-    if (!xCategories.isNull()) {
-        text += QStringLiteral("X-Categories=%1\n").arg(xCategories);
-    }
-    return text;
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(content);
-}
-
-void writeFile(const QString &path, const QString &content)
-{
-    writeFile(path, content.toUtf8());
-}
-
 QStringList itemsBelow(const QString &root)
 {
     QStringList items;
@@ -99,25 +74,9 @@ private Q_SLOTS:
     void watcherMergesABurstOfInstalls();
 
 private:
-    QString systemPath(const QString &path) const
-    {
-        return m_root.path() + QStringLiteral("/root") + path;
-    }
-    QString applications() const
-    {
-        return systemPath(QStringLiteral("/usr/share/applications"));
-    }
-    QString userApplications() const
-    {
-        return m_root.path() + QStringLiteral("/home/.local/share/applications");
-    }
-    QString adminRoot() const
-    {
-        return systemPath(QStringLiteral("/usr/share/applications/nimbstartmenu"));
-    }
     QString item(const QString &id, const QString &fileName) const
     {
-        return StartMenuUtils::menuDir() + QLatin1Char('/') + id + QLatin1Char('/') + fileName;
+        return m_system.menuDir() + QLatin1Char('/') + id + QLatin1Char('/') + fileName;
     }
     // Waits, without sleeping, until the file-system clock has moved past the change time of `path`,
     // so that what is written next is newer.
@@ -126,44 +85,38 @@ private:
 
     // Not in the shared temporary folder: the watcher watches the ancestors of the application
     // folders, and files other processes create there would start updates the tests do not expect.
-    QTemporaryDir m_root{QCoreApplication::applicationDirPath() + QStringLiteral("/menutest-XXXXXX")};
+    TestSupport::FakeSystem m_system{QStringLiteral("MenuTest"), QCoreApplication::applicationDirPath()};
 };
 
 void MenuTest::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    const QString home = m_root.path() + QStringLiteral("/home");
-    QVERIFY(QDir().mkpath(home + QStringLiteral("/.nimb")));
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
-    qputenv("XDG_DATA_DIRS", "/usr/share");
-    StartMenuUtils::setSystemRoot(m_root.path() + QStringLiteral("/root"));
-
-    const QString templateTree = systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu"));
-    writeFile(templateTree + QStringLiteral("/office/.directory"), declaration(QStringLiteral("Office"), QStringLiteral("Office;Spreadsheet")));
-    writeFile(templateTree + QStringLiteral("/graphics/.directory"), declaration(QStringLiteral("Graphics"), QStringLiteral("Graphics;Photography")));
-    writeFile(templateTree + QStringLiteral("/games/.directory"), declaration(QStringLiteral("Games"), QStringLiteral("Game")));
-    writeFile(templateTree + QStringLiteral("/other/.directory"), declaration(QStringLiteral("Other"), QString()));
-    QCOMPARE(StartMenuUtils::menuDir(), home + QStringLiteral("/.nimb/startmenu2"));
+    QVERIFY(m_system.install());
+    QVERIFY(QDir().mkpath(m_system.home() + QStringLiteral("/.nimb")));
+    const QString templateTree = m_system.templateTree();
+    writeFile(templateTree + QStringLiteral("/office/.directory"),
+              FakeSystem::folderDeclaration(QStringLiteral("Office"), QStringLiteral("Office;Spreadsheet")));
+    writeFile(templateTree + QStringLiteral("/graphics/.directory"),
+              FakeSystem::folderDeclaration(QStringLiteral("Graphics"), QStringLiteral("Graphics;Photography")));
+    writeFile(templateTree + QStringLiteral("/games/.directory"), FakeSystem::folderDeclaration(QStringLiteral("Games"), QStringLiteral("Game")));
+    writeFile(templateTree + QStringLiteral("/other/.directory"), FakeSystem::folderDeclaration(QStringLiteral("Other")));
+    QCOMPARE(StartMenuUtils::menuDir(), m_system.menuDir());
 }
 
 void MenuTest::init()
 {
     Menu::remove();
-    for (const QString &path : {applications(),
-                                userApplications(),
-                                systemPath(QStringLiteral("/usr/share/nimb")),
-                                systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides"))}) {
+    for (const QString &path :
+         {m_system.applications(), m_system.userApplications(), m_system.systemPath(QStringLiteral("/usr/share/nimb")), m_system.menuOverrides()}) {
         QDir(path).removeRecursively();
     }
-    QFile::remove(systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv")));
-    QVERIFY(QDir().mkpath(applications()));
-    QVERIFY(QDir().mkpath(userApplications()));
+    QFile::remove(m_system.settingsTable());
+    QVERIFY(QDir().mkpath(m_system.applications()));
+    QVERIFY(QDir().mkpath(m_system.userApplications()));
 }
 
 void MenuTest::waitUntilNewerThan(const QString &path)
 {
-    const QString probe = StartMenuUtils::menuDir() + QStringLiteral("/.clock-probe");
+    const QString probe = m_system.menuDir() + QStringLiteral("/.clock-probe");
     const QDateTime reference = changeTime(path);
     QDateTime now;
     do {
@@ -200,9 +153,9 @@ void MenuTest::categoryChoice()
     QFETCH(QString, categories);
     QFETCH(QString, folder);
 
-    writeFile(applications() + QStringLiteral("/org.example.App.desktop"), desktopFile(QStringLiteral("App"), categories));
+    writeFile(m_system.applications() + QStringLiteral("/org.example.App.desktop"), m_system.desktopFile(QStringLiteral("App"), categories));
     Menu::init();
-    QCOMPARE(itemsBelow(StartMenuUtils::menuDir()), QStringList{folder + QStringLiteral("/org.example.App.desktop")});
+    QCOMPARE(itemsBelow(m_system.menuDir()), QStringList{folder + QStringLiteral("/org.example.App.desktop")});
 }
 
 void MenuTest::exclusions_data()
@@ -211,8 +164,8 @@ void MenuTest::exclusions_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("expectedItem"); // empty: nothing written
 
-    const auto app = [](const QString &extra) {
-        return desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;"), extra).toUtf8();
+    const auto app = [this](const QString &extra) {
+        return m_system.desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;"), extra);
     };
     const QByteArray plain = app(QString());
     const QByteArray withExec = QByteArray(plain).replace("Exec=tool", "Exec=kcmshell5 kcm_tool");
@@ -250,19 +203,20 @@ void MenuTest::exclusions()
     QFETCH(QByteArray, content);
     QFETCH(QString, expectedItem);
 
-    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv")), QByteArray("talvo-display-settings,1,hardware,root,true\n"));
-    writeFile(applications() + QLatin1Char('/') + relativePath, content);
+    writeFile(m_system.settingsTable(), QByteArray("talvo-display-settings,1,hardware,root,true\n"));
+    writeFile(m_system.applications() + QLatin1Char('/') + relativePath, content);
     Menu::init();
-    QCOMPARE(itemsBelow(StartMenuUtils::menuDir()), expectedItem.isEmpty() ? QStringList() : QStringList{expectedItem});
+    QCOMPARE(itemsBelow(m_system.menuDir()), expectedItem.isEmpty() ? QStringList() : QStringList{expectedItem});
 }
 
 void MenuTest::writtenItem()
 {
-    const QString source = applications() + QStringLiteral("/org.example.Editor.desktop");
+    const QString source = m_system.applications() + QStringLiteral("/org.example.Editor.desktop");
     writeFile(source,
-              desktopFile(QStringLiteral("Editor"),
-                          QStringLiteral("Office;"),
-                          QStringLiteral("Comment=\nKeywords=text;notes;\n\n[Desktop Action new]\nName=New\nExec=editor --new\n")));
+              m_system.desktopFile(
+                  QStringLiteral("Editor"),
+                  QStringLiteral("Office;"),
+                  QStringLiteral("Name[de]=Editor Menütest\nComment=\nKeywords=text;notes;\n\n[Desktop Action new]\nName=New\nExec=editor --new\n")));
     Menu::init();
 
     const NimbDesktopEntry written(item(QStringLiteral("office"), QStringLiteral("org.example.Editor.desktop")).toStdString());
@@ -281,10 +235,10 @@ void MenuTest::writtenItem()
 
 void MenuTest::overrides()
 {
-    writeFile(applications() + QStringLiteral("/viewer.desktop"), desktopFile(QStringLiteral("Viewer"), QStringLiteral("Office;")));
-    writeFile(systemPath(QStringLiteral("/usr/share/nimb/desktop-entries-override/viewer.desktop")),
+    writeFile(m_system.applications() + QStringLiteral("/viewer.desktop"), m_system.desktopFile(QStringLiteral("Viewer"), QStringLiteral("Office;")));
+    writeFile(m_system.overrides() + QStringLiteral("/viewer.desktop"),
               QStringLiteral("[Desktop Entry]\nName=First Override\nIcon=first-icon\nCategories=Graphics;\n"));
-    writeFile(systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides/viewer.desktop")), QStringLiteral("[Desktop Entry]\nName=Second Override\n"));
+    writeFile(m_system.menuOverrides() + QStringLiteral("/viewer.desktop"), QStringLiteral("[Desktop Entry]\nName=Second Override\n"));
     Menu::init();
 
     // The overridden categories choose the folder; the second override wins where both set a key.
@@ -298,11 +252,11 @@ void MenuTest::overrides()
 void MenuTest::unforcedGenerationFollowsChangeTimes()
 {
     Menu::init();
-    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
-    const QString older = applications() + QStringLiteral("/older.desktop");
-    const QString newer = applications() + QStringLiteral("/newer.desktop");
-    writeFile(older, desktopFile(QStringLiteral("Older"), QStringLiteral("Office;")));
-    writeFile(newer, desktopFile(QStringLiteral("Newer"), QStringLiteral("Office;")));
+    const QString office = m_system.menuDir() + QStringLiteral("/office");
+    const QString older = m_system.applications() + QStringLiteral("/older.desktop");
+    const QString newer = m_system.applications() + QStringLiteral("/newer.desktop");
+    writeFile(older, m_system.desktopFile(QStringLiteral("Older"), QStringLiteral("Office;")));
+    writeFile(newer, m_system.desktopFile(QStringLiteral("Newer"), QStringLiteral("Office;")));
     makeNewer(office, older); // as if the user had just removed something from the folder
     makeNewer(newer, office);
 
@@ -320,13 +274,13 @@ void MenuTest::newApplicationsOfOneFolderAllWritten()
     // first item written makes the folder newer than the second's desktop file, which must not keep
     // the second out.
     Menu::init();
-    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    const QString office = m_system.menuDir() + QStringLiteral("/office");
     waitUntilNewerThan(office);
-    writeFile(applications() + QStringLiteral("/a-writer.desktop"), desktopFile(QStringLiteral("Writer"), QStringLiteral("Office;")));
-    writeFile(applications() + QStringLiteral("/b-sheets.desktop"), desktopFile(QStringLiteral("Sheets"), QStringLiteral("Spreadsheet;")));
-    makeNewer(applications() + QStringLiteral("/a-writer.desktop"), office);
-    makeNewer(applications() + QStringLiteral("/b-sheets.desktop"), office);
-    waitUntilNewerThan(applications() + QStringLiteral("/b-sheets.desktop"));
+    writeFile(m_system.applications() + QStringLiteral("/a-writer.desktop"), m_system.desktopFile(QStringLiteral("Writer"), QStringLiteral("Office;")));
+    writeFile(m_system.applications() + QStringLiteral("/b-sheets.desktop"), m_system.desktopFile(QStringLiteral("Sheets"), QStringLiteral("Spreadsheet;")));
+    makeNewer(m_system.applications() + QStringLiteral("/a-writer.desktop"), office);
+    makeNewer(m_system.applications() + QStringLiteral("/b-sheets.desktop"), office);
+    waitUntilNewerThan(m_system.applications() + QStringLiteral("/b-sheets.desktop"));
 
     Menu::generate(false);
     QCOMPARE(itemsBelow(office), (QStringList{QStringLiteral("a-writer.desktop"), QStringLiteral("b-sheets.desktop")}));
@@ -354,11 +308,11 @@ void MenuTest::interruptedUpdateGoesOn()
     QFETCH(bool, written);
 
     Menu::init();
-    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
-    const QString older = applications() + QStringLiteral("/older.desktop");
-    writeFile(older, desktopFile(QStringLiteral("Older"), QStringLiteral("Office;")));
+    const QString office = m_system.menuDir() + QStringLiteral("/office");
+    const QString older = m_system.applications() + QStringLiteral("/older.desktop");
+    writeFile(older, m_system.desktopFile(QStringLiteral("Older"), QStringLiteral("Office;")));
     makeNewer(office, older);
-    const QString journalFile = StartMenuUtils::menuDir() + QStringLiteral("/.update-journal");
+    const QString journalFile = m_system.menuDir() + QStringLiteral("/.update-journal");
     writeFile(journalFile, journal.arg(changeTime(older).toMSecsSinceEpoch() - 1000).toUtf8());
 
     Menu::update();
@@ -368,13 +322,13 @@ void MenuTest::interruptedUpdateGoesOn()
 
 void MenuTest::removalsRememberedUntilReset()
 {
-    writeFile(applications() + QStringLiteral("/game.desktop"), desktopFile(QStringLiteral("Game"), QStringLiteral("Game;")));
+    writeFile(m_system.applications() + QStringLiteral("/game.desktop"), m_system.desktopFile(QStringLiteral("Game"), QStringLiteral("Game;")));
     Menu::update(); // no tree yet: created and filled
     const QString written = item(QStringLiteral("games"), QStringLiteral("game.desktop"));
     QVERIFY(QFile::exists(written));
 
     QVERIFY(QFile::remove(written));
-    makeNewer(StartMenuUtils::menuDir() + QStringLiteral("/games"), applications() + QStringLiteral("/game.desktop"));
+    makeNewer(m_system.menuDir() + QStringLiteral("/games"), m_system.applications() + QStringLiteral("/game.desktop"));
     Menu::update();
     QVERIFY(!QFile::exists(written));
 
@@ -384,10 +338,10 @@ void MenuTest::removalsRememberedUntilReset()
 
 void MenuTest::sameFileNameTwice()
 {
-    const QString system = applications() + QStringLiteral("/twin.desktop");
-    const QString user = userApplications() + QStringLiteral("/twin.desktop");
-    writeFile(system, desktopFile(QStringLiteral("System Twin"), QStringLiteral("Office;")));
-    writeFile(user, desktopFile(QStringLiteral("User Twin"), QStringLiteral("Office;")));
+    const QString system = m_system.applications() + QStringLiteral("/twin.desktop");
+    const QString user = m_system.userApplications() + QStringLiteral("/twin.desktop");
+    writeFile(system, m_system.desktopFile(QStringLiteral("System Twin"), QStringLiteral("Office;")));
+    writeFile(user, m_system.desktopFile(QStringLiteral("User Twin"), QStringLiteral("Office;")));
     Menu::init();
 
     // The user's folder is read last, so its entry is the one kept.
@@ -398,11 +352,13 @@ void MenuTest::sameFileNameTwice()
 
 void MenuTest::administratorCategories()
 {
-    writeFile(adminRoot() + QStringLiteral("/arcade/.directory"),
+    writeFile(m_system.adminCategories() + QStringLiteral("/arcade/.directory"),
               QStringLiteral("[Desktop Entry]\nType=Directory\nName=Arcade\nCategories=ArcadeGame;Game;\nX-Categories=ArcadeGame\n"));
-    writeFile(adminRoot() + QStringLiteral("/arcade/welcome.desktop"), desktopFile(QStringLiteral("Welcome"), QStringLiteral("Amusement;")));
-    writeFile(applications() + QStringLiteral("/pinball.desktop"), desktopFile(QStringLiteral("Pinball"), QStringLiteral("ArcadeGame;Game;")));
-    writeFile(applications() + QStringLiteral("/chess.desktop"), desktopFile(QStringLiteral("Chess"), QStringLiteral("Game;BoardGame;")));
+    writeFile(m_system.adminCategories() + QStringLiteral("/arcade/welcome.desktop"),
+              m_system.desktopFile(QStringLiteral("Welcome"), QStringLiteral("Amusement;")));
+    writeFile(m_system.applications() + QStringLiteral("/pinball.desktop"),
+              m_system.desktopFile(QStringLiteral("Pinball"), QStringLiteral("ArcadeGame;Game;")));
+    writeFile(m_system.applications() + QStringLiteral("/chess.desktop"), m_system.desktopFile(QStringLiteral("Chess"), QStringLiteral("Game;BoardGame;")));
     Menu::init();
 
     // The folder is copied with what it holds; the tree's own declarations win over the
@@ -413,32 +369,33 @@ void MenuTest::administratorCategories()
     QVERIFY(QFile::exists(item(QStringLiteral("games"), QStringLiteral("chess.desktop"))));
 
     // Copied once, the folder is mapped by its declaration in the tree from then on.
-    writeFile(applications() + QStringLiteral("/breakout.desktop"), desktopFile(QStringLiteral("Breakout"), QStringLiteral("ArcadeGame;")));
+    writeFile(m_system.applications() + QStringLiteral("/breakout.desktop"), m_system.desktopFile(QStringLiteral("Breakout"), QStringLiteral("ArcadeGame;")));
     Menu::generate(true);
     QVERIFY(QFile::exists(item(QStringLiteral("arcade"), QStringLiteral("breakout.desktop"))));
 }
 
 void MenuTest::symbolicLinkLoops()
 {
-    writeFile(adminRoot() + QStringLiteral("/looped/.directory"), QStringLiteral("[Desktop Entry]\nType=Directory\nName=Looped\nCategories=Education;\n"));
-    QVERIFY(QFile::link(adminRoot() + QStringLiteral("/looped"), adminRoot() + QStringLiteral("/looped/again")));
-    QVERIFY(QDir().mkpath(applications() + QStringLiteral("/deep")));
-    QVERIFY(QFile::link(applications(), applications() + QStringLiteral("/deep/up")));
-    writeFile(applications() + QStringLiteral("/deep/lesson.desktop"), desktopFile(QStringLiteral("Lesson"), QStringLiteral("Education;")));
+    writeFile(m_system.adminCategories() + QStringLiteral("/looped/.directory"),
+              QStringLiteral("[Desktop Entry]\nType=Directory\nName=Looped\nCategories=Education;\n"));
+    QVERIFY(QFile::link(m_system.adminCategories() + QStringLiteral("/looped"), m_system.adminCategories() + QStringLiteral("/looped/again")));
+    QVERIFY(QDir().mkpath(m_system.applications() + QStringLiteral("/deep")));
+    QVERIFY(QFile::link(m_system.applications(), m_system.applications() + QStringLiteral("/deep/up")));
+    writeFile(m_system.applications() + QStringLiteral("/deep/lesson.desktop"), m_system.desktopFile(QStringLiteral("Lesson"), QStringLiteral("Education;")));
     Menu::init();
 
     QVERIFY(QFile::exists(item(QStringLiteral("looped"), QStringLiteral("lesson.desktop"))));
     // The link back into the folder is not followed: no copy of the folder nested into itself.
-    QCOMPARE(QDir(StartMenuUtils::menuDir() + QStringLiteral("/looped")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(m_system.menuDir() + QStringLiteral("/looped")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{QStringLiteral(".directory"), QStringLiteral("lesson.desktop")}));
-    QDir(adminRoot()).removeRecursively();
+    QDir(m_system.adminCategories()).removeRecursively();
 }
 
 void MenuTest::templateWithoutHomeFolder()
 {
-    const QString nimbFolder = QFileInfo(StartMenuUtils::menuDir()).absolutePath();
+    const QString nimbFolder = QFileInfo(m_system.menuDir()).absolutePath();
     QVERIFY(QDir(nimbFolder).removeRecursively());
-    writeFile(applications() + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;")));
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"), m_system.desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;")));
     Menu::update();
     QVERIFY(!Menu::exists());
     QVERIFY(QDir().mkpath(nimbFolder));
@@ -458,25 +415,25 @@ void MenuTest::instanceWritesNothing()
 
 void MenuTest::updateMenuSignalsAroundUpdate()
 {
-    writeFile(applications() + QStringLiteral("/tool.desktop"), desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;")));
+    writeFile(m_system.applications() + QStringLiteral("/tool.desktop"), m_system.desktopFile(QStringLiteral("Tool"), QStringLiteral("Office;")));
     Menu *menu = Menu::instance();
     QStringList events;
     const auto started = connect(menu, &Menu::updateStarted, this, [&events] {
         events.append(Menu::exists() ? QStringLiteral("started with tree") : QStringLiteral("started"));
     });
-    const auto finished = connect(menu, &Menu::updateFinished, this, [&events] {
-        events.append(QFile::exists(StartMenuUtils::menuDir() + QStringLiteral("/office/tool.desktop")) ? QStringLiteral("finished with item")
-                                                                                                        : QStringLiteral("finished"));
+    const auto finished = connect(menu, &Menu::updateFinished, this, [this, &events] {
+        events.append(QFile::exists(m_system.menuDir() + QStringLiteral("/office/tool.desktop")) ? QStringLiteral("finished with item")
+                                                                                                 : QStringLiteral("finished"));
     });
     menu->updateMenu();
     QCOMPARE(events, (QStringList{QStringLiteral("started"), QStringLiteral("finished with item")}));
 
     // Nothing new: the signals come all the same, and nothing is written.
-    const QStringList before = itemsBelow(StartMenuUtils::menuDir());
+    const QStringList before = itemsBelow(m_system.menuDir());
     events.clear();
     menu->updateMenu();
     QCOMPARE(events, (QStringList{QStringLiteral("started with tree"), QStringLiteral("finished with item")}));
-    QCOMPARE(itemsBelow(StartMenuUtils::menuDir()), before);
+    QCOMPARE(itemsBelow(m_system.menuDir()), before);
     disconnect(started);
     disconnect(finished);
 }
@@ -485,13 +442,13 @@ void MenuTest::watcherPicksUpNewApplication()
 {
     Menu *menu = Menu::instance();
     menu->updateMenu();
-    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    const QString office = m_system.menuDir() + QStringLiteral("/office");
     waitUntilNewerThan(office);
 
     QSignalSpy started(menu, &Menu::updateStarted);
     QSignalSpy finished(menu, &Menu::updateFinished);
     QVERIFY(started.isValid() && finished.isValid());
-    writeFile(applications() + QStringLiteral("/dropped.desktop"), desktopFile(QStringLiteral("Dropped"), QStringLiteral("Office;")));
+    writeFile(m_system.applications() + QStringLiteral("/dropped.desktop"), m_system.desktopFile(QStringLiteral("Dropped"), QStringLiteral("Office;")));
 
     QTRY_VERIFY(QFile::exists(item(QStringLiteral("office"), QStringLiteral("dropped.desktop"))));
     QVERIFY(started.count() >= 1);
@@ -502,7 +459,7 @@ void MenuTest::watcherFollowsNewCategoryFolder()
 {
     Menu *menu = Menu::instance();
     menu->updateMenu();
-    const QString newFolder = adminRoot() + QStringLiteral("/newcat");
+    const QString newFolder = m_system.adminCategories() + QStringLiteral("/newcat");
     QVERIFY(QDir().mkpath(newFolder));
     menu->updateMenu();
 
@@ -520,7 +477,7 @@ void MenuTest::watcherTakesFilesWrittenInPlace_data()
     QTest::addColumn<bool>("updateBetween");
     QTest::addColumn<bool>("folderNewerThanLastWrite");
 
-    const QByteArray cutShort = desktopFile(QStringLiteral("Written"), QStringLiteral("Office;")).toUtf8().left(40);
+    const QByteArray cutShort = m_system.desktopFile(QStringLiteral("Written"), QStringLiteral("Office;")).left(40);
     QTest::addRow("created empty, written 50 ms later") << QByteArray() << false << false;
     QTest::addRow("created empty, written after an update") << QByteArray() << true << false;
     QTest::addRow("cut short, completed after an update") << cutShort << true << false;
@@ -535,13 +492,13 @@ void MenuTest::watcherTakesFilesWrittenInPlace()
 
     Menu *menu = Menu::instance();
     menu->updateMenu();
-    const QString office = StartMenuUtils::menuDir() + QStringLiteral("/office");
+    const QString office = m_system.menuDir() + QStringLiteral("/office");
     waitUntilNewerThan(office);
     QSignalSpy finished(menu, &Menu::updateFinished);
     QVERIFY(finished.isValid());
 
     // Created, then written a moment later in place, as cp, an editor or an installer does.
-    const QString source = applications() + QStringLiteral("/written.desktop");
+    const QString source = m_system.applications() + QStringLiteral("/written.desktop");
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(first);
@@ -553,7 +510,7 @@ void MenuTest::watcherTakesFilesWrittenInPlace()
         QTest::qWait(50);
     }
     file.resize(0);
-    file.write(desktopFile(QStringLiteral("Written"), QStringLiteral("Office;")).toUtf8());
+    file.write(m_system.desktopFile(QStringLiteral("Written"), QStringLiteral("Office;")));
     file.close();
     if (folderNewerThanLastWrite) {
         // Another item written into the folder after the file's last write.
@@ -566,17 +523,18 @@ void MenuTest::watcherMergesABurstOfInstalls()
 {
     Menu *menu = Menu::instance();
     menu->updateMenu();
-    waitUntilNewerThan(StartMenuUtils::menuDir() + QStringLiteral("/games"));
+    waitUntilNewerThan(m_system.menuDir() + QStringLiteral("/games"));
     QSignalSpy started(menu, &Menu::updateStarted);
     QVERIFY(started.isValid());
 
     constexpr int count = 200;
     for (int i = 0; i < count; ++i) {
-        writeFile(userApplications() + QStringLiteral("/burst%1.desktop").arg(i), desktopFile(QStringLiteral("Burst %1").arg(i), QStringLiteral("Game;")));
+        writeFile(m_system.userApplications() + QStringLiteral("/burst%1.desktop").arg(i),
+                  m_system.desktopFile(QStringLiteral("Burst %1").arg(i), QStringLiteral("Game;")));
         // The watcher hears of the installs while they go on.
         QCoreApplication::processEvents();
     }
-    QTRY_COMPARE(itemsBelow(StartMenuUtils::menuDir() + QStringLiteral("/games")).size(), count);
+    QTRY_COMPARE(itemsBelow(m_system.menuDir() + QStringLiteral("/games")).size(), count);
     QVERIFY2(started.count() <= 10, qPrintable(QString::number(started.count())));
 }
 

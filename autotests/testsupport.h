@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVector>
 
 // What the tests of the library share: a home and a system of their own, and files written so that
@@ -80,6 +81,140 @@ inline QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
+
+/// Writes @p content to @p path, creating its folder; the running test fails if it cannot.
+inline void writeFile(const QString &path, const QByteArray &content)
+{
+    QVERIFY2(QDir().mkpath(QFileInfo(path).absolutePath()), qPrintable(path));
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(content), qint64(content.size()));
+}
+
+inline void writeFile(const QString &path, const QString &content)
+{
+    writeFile(path, content.toUtf8());
+}
+
+inline void writeFile(const QString &path, const char *content)
+{
+    writeFile(path, QByteArray(content));
+}
+
+/**
+ * A system of the test's own: a home and a system root below a temporary folder, with the system's
+ * data folder at /usr/share below the root, as the menu and the index look for applications. Every
+ * desktop file it builds carries the test's marker, so nothing installed on the machine can answer
+ * for a fixture.
+ */
+class FakeSystem
+{
+public:
+    /// The temporary folder goes below @p parent (watched folders of the menu stay clear of /tmp).
+    explicit FakeSystem(const QString &marker, const QString &parent = QDir::tempPath())
+        : m_marker(marker)
+        , m_dir(parent + QLatin1Char('/') + marker.toLower() + QStringLiteral("-XXXXXX"))
+    {
+    }
+
+    /// Makes the fake home and root those of the process; false if they cannot be made.
+    bool install() const
+    {
+        if (isolate(m_dir) != home()) {
+            return false;
+        }
+        qputenv("XDG_DATA_DIRS", "/usr/share");
+        return QDir().mkpath(applications()) && QDir().mkpath(userApplications());
+    }
+
+    QString marker() const
+    {
+        return m_marker;
+    }
+    QString path() const
+    {
+        return m_dir.path();
+    }
+    QString home() const
+    {
+        return path() + QStringLiteral("/home");
+    }
+    QString root() const
+    {
+        return path() + QStringLiteral("/root");
+    }
+    /// @p path (absolute) below the system root.
+    QString systemPath(const QString &path) const
+    {
+        return root() + path;
+    }
+    QString applications() const
+    {
+        return systemPath(QStringLiteral("/usr/share/applications"));
+    }
+    QString userApplications() const
+    {
+        return home() + QStringLiteral("/.local/share/applications");
+    }
+    /// The administrator's category folders.
+    QString adminCategories() const
+    {
+        return systemPath(QStringLiteral("/usr/share/applications/nimbstartmenu"));
+    }
+    /// The tree a new menu is copied from.
+    QString templateTree() const
+    {
+        return systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu"));
+    }
+    /// The overrides of desktop files that the menu and the index both apply.
+    QString overrides() const
+    {
+        return systemPath(QStringLiteral("/usr/share/nimb/desktop-entries-override"));
+    }
+    /// The overrides that only the menu applies, after the others.
+    QString menuOverrides() const
+    {
+        return systemPath(QStringLiteral("/usr/share/nimb-start-menu/overrides"));
+    }
+    QString settingsTable() const
+    {
+        return systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv"));
+    }
+    QString menuDir() const
+    {
+        return home() + QStringLiteral("/.nimb/startmenu2");
+    }
+
+    /**
+     * An application named "@p name <marker>", run as its name in lower case without spaces,
+     * with a Categories line unless @p categories is null, and then the lines of @p extra.
+     */
+    QByteArray desktopFile(const QString &name, const QString &categories = QString(), const QByteArray &extra = QByteArray()) const
+    {
+        QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1 %2\nExec=%3\n").arg(name, m_marker, name.toLower().remove(QLatin1Char(' ')));
+        if (!categories.isNull()) {
+            text += QStringLiteral("Categories=%1\n").arg(categories);
+        }
+        return text.toUtf8() + extra;
+    }
+    QByteArray desktopFile(const QString &name, const QString &categories, const QString &extra) const
+    {
+        return desktopFile(name, categories, extra.toUtf8());
+    }
+    /// The declaration of a category folder, with an X-Categories line unless @p xCategories is null.
+    static QByteArray folderDeclaration(const QString &name, const QString &xCategories = QString())
+    {
+        QString text = QStringLiteral("[Desktop Entry]\nType=Directory\nName=%1\n").arg(name);
+        if (!xCategories.isNull()) {
+            text += QStringLiteral("X-Categories=%1\n").arg(xCategories);
+        }
+        return text.toUtf8();
+    }
+
+private:
+    const QString m_marker;
+    QTemporaryDir m_dir;
+};
 }
 
 #endif
