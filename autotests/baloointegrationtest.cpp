@@ -10,6 +10,7 @@
 #include "baloomonitor.h"
 #include "baloosettings.h"
 #include "foldertablemodel.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -33,6 +34,8 @@
 #include <sys/inotify.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+
+using TestSupport::writeFile;
 
 namespace
 {
@@ -100,12 +103,6 @@ bool onLocalFileSystem(const QString &path)
     return std::none_of(std::begin(remoteTypes), std::end(remoteTypes), [type](unsigned long remote) {
         return remote == type;
     });
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
 QString runTool(const QString &program, const QStringList &arguments)
@@ -297,17 +294,17 @@ void BalooIntegrationTest::writeFixture()
     }
     QVERIFY(QFile::setPermissions(base + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     for (const QString &name : documentFiles) {
-        QVERIFY(writeFile(m_documents + QLatin1Char('/') + name, "a document of the start menu's indexer test\n"));
+        writeFile(m_documents + QLatin1Char('/') + name, "a document of the start menu's indexer test\n");
     }
     for (const QString &name : moreFiles) {
-        QVERIFY(writeFile(m_more + QLatin1Char('/') + name, "another document\n"));
+        writeFile(m_more + QLatin1Char('/') + name, "another document\n");
     }
-    QVERIFY(writeFile(m_more + QLatin1Char('/') + privateFile, "a private document\n"));
+    writeFile(m_more + QLatin1Char('/') + privateFile, "a private document\n");
 
     m_configFile = base + QStringLiteral("/config/baloofilerc");
     const QByteArray config = "[Basic Settings]\nIndexing-Enabled=true\n\n[General]\nfolders[$e]=" + QFile::encodeName(m_documents)
         + "/\nexclude folders[$e]=\nonly basic indexing=false\n";
-    QVERIFY(writeFile(m_configFile, config));
+    writeFile(m_configFile, config);
 }
 
 void BalooIntegrationTest::startBus()

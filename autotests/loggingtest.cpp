@@ -19,6 +19,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using TestSupport::writeFile;
+
 namespace
 {
 const QString logSubpath = QStringLiteral("/.cache/nimb-start-menu/nimb-start-menu.log");
@@ -35,12 +37,6 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // The log lines without their time stamps; an empty list when a line lacks one or the last one is not
@@ -234,7 +230,7 @@ void LoggingTest::messageLines()
 
 void LoggingTest::appendsToExistingLog()
 {
-    QVERIFY(writeFile(logPath(), "earlier line\n"));
+    writeFile(logPath(), "earlier line\n");
     const QMessageLogContext context;
 
     StderrCapture capture(stderrPath());
@@ -270,7 +266,7 @@ void LoggingTest::logNotWritable()
     if (obstacleIsFolder) {
         QVERIFY(QDir().mkpath(obstaclePath));
     } else {
-        QVERIFY(writeFile(obstaclePath, "not a folder\n"));
+        writeFile(obstaclePath, "not a folder\n");
     }
 
     StderrCapture capture(stderrPath());

@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using TestSupport::writeFile;
+
 namespace
 {
 const QString startButtonKey = QStringLiteral("UseStartButton");
@@ -27,11 +29,6 @@ QByteArray readFile(const QString &path)
 }
 
 // Another writer, as a second process would be: plain bytes, no QSettings.
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
 }
 
 class NimbSettingsTest : public QObject
@@ -118,7 +115,7 @@ void NimbSettingsTest::value()
     QFETCH(bool, present);
 
     if (!content.isNull()) {
-        QVERIFY(writeFile(settingsPath(), content));
+        writeFile(settingsPath(), content);
     }
 
     const NimbSettings settings(settingsPath());
@@ -145,7 +142,7 @@ void NimbSettingsTest::boolValue()
     QFETCH(QByteArray, content);
     QFETCH(bool, expected);
 
-    QVERIFY(writeFile(settingsPath(), content));
+    writeFile(settingsPath(), content);
     const NimbSettings settings(settingsPath());
     QCOMPARE(settings.value(startButtonKey).toBool(), expected);
     QCOMPARE(settings.value(startButtonKey, false).toBool(), expected);
@@ -165,7 +162,7 @@ void NimbSettingsTest::readingWritesNothing()
     QFETCH(QByteArray, content);
 
     if (!content.isNull()) {
-        QVERIFY(writeFile(settingsPath(), content));
+        writeFile(settingsPath(), content);
     }
     {
         NimbSettings settings(settingsPath());
@@ -179,7 +176,7 @@ void NimbSettingsTest::readingWritesNothing()
 
 void NimbSettingsTest::pendingValue()
 {
-    QVERIFY(writeFile(settingsPath(), "Theme=stored\n"));
+    writeFile(settingsPath(), "Theme=stored\n");
     NimbSettings settings(settingsPath());
 
     settings.setValue(QStringLiteral("Theme"), QStringLiteral("pending"));
@@ -193,7 +190,7 @@ void NimbSettingsTest::pendingValue()
 
 void NimbSettingsTest::syncWithoutWriteBackDropsPending()
 {
-    QVERIFY(writeFile(settingsPath(), "Theme=stored\n"));
+    writeFile(settingsPath(), "Theme=stored\n");
     {
         NimbSettings settings(settingsPath());
         settings.setValue(QStringLiteral("Theme"), QStringLiteral("pending"));
@@ -210,11 +207,11 @@ void NimbSettingsTest::syncWithoutWriteBackDropsPending()
 
 void NimbSettingsTest::syncWithoutWriteBackRereadsFile()
 {
-    QVERIFY(writeFile(settingsPath(), "UseStartButton=false\nTheme=old\n"));
+    writeFile(settingsPath(), "UseStartButton=false\nTheme=old\n");
     NimbSettings settings(settingsPath());
     QCOMPARE(settings.value(startButtonKey).toBool(), false);
 
-    QVERIFY(writeFile(settingsPath(), "UseStartButton=true\nAdded=yes\n"));
+    writeFile(settingsPath(), "UseStartButton=true\nAdded=yes\n");
     settings.sync(false);
     QCOMPARE(settings.value(startButtonKey).toBool(), true);
     QCOMPARE(settings.value(QStringLiteral("Added")), QVariant(QStringLiteral("yes")));
@@ -227,7 +224,7 @@ void NimbSettingsTest::syncWithoutWriteBackRereadsFile()
 
 void NimbSettingsTest::syncWithWriteBack()
 {
-    QVERIFY(writeFile(settingsPath(), "Other=kept\nTheme=old\n"));
+    writeFile(settingsPath(), "Other=kept\nTheme=old\n");
     NimbSettings settings(settingsPath());
     settings.setValue(QStringLiteral("Theme"), QStringLiteral("new"));
     settings.setValue(startButtonKey, true);
@@ -251,11 +248,11 @@ void NimbSettingsTest::syncWithWriteBack()
 
 void NimbSettingsTest::syncWithWriteBackKeepsOtherWritersKeys()
 {
-    QVERIFY(writeFile(settingsPath(), "Theme=old\n"));
+    writeFile(settingsPath(), "Theme=old\n");
     NimbSettings settings(settingsPath());
     QCOMPARE(settings.value(QStringLiteral("Theme")), QVariant(QStringLiteral("old")));
 
-    QVERIFY(writeFile(settingsPath(), "Theme=old\nFromOtherWriter=present\n"));
+    writeFile(settingsPath(), "Theme=old\nFromOtherWriter=present\n");
     settings.setValue(QStringLiteral("Mine"), QStringLiteral("set"));
     settings.sync(true);
 
@@ -268,7 +265,7 @@ void NimbSettingsTest::syncWithWriteBackKeepsOtherWritersKeys()
 
 void NimbSettingsTest::destructorWritesPending()
 {
-    QVERIFY(writeFile(settingsPath(), "Other=kept\n"));
+    writeFile(settingsPath(), "Other=kept\n");
     {
         NimbSettings settings(settingsPath());
         settings.setValue(startButtonKey, true);

@@ -6,19 +6,17 @@
 #include "settingsmap.h"
 #include "logging.h"
 #include "startmenuutils.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace
 {
 const char categoryName[] = "quorvex.nimb-start-menu";
-const QString tableSubpath = QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv");
 const QString shortRecord = QStringLiteral("settings-apps.csv contains too short record ");
 
 QtMessageHandler previousHandler = nullptr;
@@ -85,25 +83,20 @@ private Q_SLOTS:
     void readsAfresh();
 
 private:
-    bool writeTable(const QByteArray &content);
+    void writeTable(const QByteArray &content) const
+    {
+        TestSupport::writeFile(m_system.settingsTable(), content);
+    }
     SettingsMapRecord singleRecord(const QByteArray &line);
 
-    QTemporaryDir m_root;
-    QTemporaryDir m_home;
-    QString m_tablePath;
+    const TestSupport::FakeSystem m_system{QStringLiteral("SettingsMapTest")};
+    const QString m_tablePath = m_system.settingsTable();
 };
 
 void SettingsMapTest::initTestCase()
 {
-    StartMenuUtils::setSystemRoot(m_root.path());
-    QVERIFY(m_root.isValid());
-    QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    QStandardPaths::setTestModeEnabled(true);
-
-    m_tablePath = m_root.path() + tableSubpath;
-    QCOMPARE(StartMenuUtils::systemPath(tableSubpath), m_tablePath);
-    QVERIFY(QDir().mkpath(QFileInfo(m_tablePath).path()));
+    QVERIFY(m_system.install());
+    QCOMPARE(StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu/settings-apps.csv")), m_tablePath);
 }
 
 void SettingsMapTest::init()
@@ -126,17 +119,9 @@ void SettingsMapTest::cleanup()
     QLoggingCategory::setFilterRules(QString());
 }
 
-bool SettingsMapTest::writeTable(const QByteArray &content)
-{
-    QFile file(m_tablePath);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
-
 SettingsMapRecord SettingsMapTest::singleRecord(const QByteArray &line)
 {
-    if (!writeTable(line)) {
-        return {};
-    }
+    writeTable(line);
     const QMap<QString, SettingsMapRecord> table = SettingsMap::loadSettingsMap();
     return table.size() == 1 ? table.first() : SettingsMapRecord();
 }
@@ -156,7 +141,7 @@ void SettingsMapTest::folderInPlaceOfFile()
 
 void SettingsMapTest::unreadableFile()
 {
-    QVERIFY(writeTable("app,1,none,root,true\n"));
+    writeTable("app,1,none,root,true\n");
     QVERIFY(QFile::setPermissions(m_tablePath, QFile::WriteOwner));
     if (QFile(m_tablePath).open(QIODevice::ReadOnly)) {
         QSKIP("this user reads files without read permission");
@@ -217,7 +202,7 @@ void SettingsMapTest::load()
     QFETCH(QStringList, expectedRows);
     QFETCH(QStringList, expectedMessages);
 
-    QVERIFY(writeTable(content));
+    writeTable(content);
     const QMap<QString, SettingsMapRecord> table = SettingsMap::loadSettingsMap();
 
     QCOMPARE(describe(table), expectedRows);
@@ -237,7 +222,7 @@ void SettingsMapTest::loadWithDebugDisabled()
     QLoggingCategory::setFilterRules(QStringLiteral("quorvex.nimb-start-menu.debug=false"));
     QVERIFY(!LOG_GENERAL().isDebugEnabled());
 
-    QVERIFY(writeTable(content));
+    writeTable(content);
     const QMap<QString, SettingsMapRecord> table = SettingsMap::loadSettingsMap();
 
     QCOMPARE(describe(table), expectedRows);
@@ -339,7 +324,7 @@ void SettingsMapTest::classicSettings()
     QFETCH(bool, expected);
 
     // The row is written twice with opposite answers, so a record that was never filled cannot pass.
-    QVERIFY(writeTable("app,1,g,p," + QByteArray(expected ? "false" : "true") + "\napp,1,g,p," + field + '\n'));
+    writeTable("app,1,g,p," + QByteArray(expected ? "false" : "true") + "\napp,1,g,p," + field + '\n');
     const QMap<QString, SettingsMapRecord> table = SettingsMap::loadSettingsMap();
     QCOMPARE(table.keys(), QStringList{QStringLiteral("app")});
     QCOMPARE(table.value(QStringLiteral("app")).classicSettings, expected);
@@ -347,7 +332,7 @@ void SettingsMapTest::classicSettings()
 
 void SettingsMapTest::lookupIsExact()
 {
-    QVERIFY(writeTable("Tool,1,none,root,true\n"));
+    writeTable("Tool,1,none,root,true\n");
     const QMap<QString, SettingsMapRecord> table = SettingsMap::loadSettingsMap();
 
     QVERIFY(table.contains(QStringLiteral("tool")));
@@ -358,10 +343,10 @@ void SettingsMapTest::lookupIsExact()
 
 void SettingsMapTest::readsAfresh()
 {
-    QVERIFY(writeTable("first,1,none,root,true\n"));
+    writeTable("first,1,none,root,true\n");
     QCOMPARE(describe(SettingsMap::loadSettingsMap()), QStringList{"first: first, 1, , , true"});
 
-    QVERIFY(writeTable("second,2,none,root,false\n"));
+    writeTable("second,2,none,root,false\n");
     QCOMPARE(describe(SettingsMap::loadSettingsMap()), QStringList{"second: second, 2, , , false"});
 
     QVERIFY(QFile::remove(m_tablePath));

@@ -6,6 +6,7 @@
 #include "startmenuutils.h"
 #include "nimbdesktopentry.h"
 #include "nimbpaths.h"
+#include "testsupport.h"
 
 #include <QColor>
 #include <QDir>
@@ -22,16 +23,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
+using TestSupport::writeFile;
+
 namespace
 {
 const QString menuSubdir = QStringLiteral("/.nimb/startmenu2");
 const QString categoriesSubdir = QStringLiteral("/usr/share/applications/nimbstartmenu");
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 // The path itself preceded by its ancestors, "/" excepted: "/a", "/a/b", "/a/b/c".
 QStringList withAncestors(const QString &path)
@@ -71,9 +68,7 @@ bool makeTree(const QString &root, const QStringList &folders, const QStringList
         }
     }
     for (const QString &file : files) {
-        if (!writeFile(root + QLatin1Char('/') + file, "StartMenuUtilsTest\n")) {
-            return false;
-        }
+        writeFile(root + QLatin1Char('/') + file, "StartMenuUtilsTest\n");
     }
     for (const QString &link : links) {
         QStringList parts = link.split(QStringLiteral(" -> "));
@@ -301,7 +296,7 @@ void StartMenuUtilsTest::subdirs()
     const QString root = dir.path() + QStringLiteral("/root");
     const QString outside = dir.path() + QStringLiteral("/outside");
     QVERIFY(QDir().mkpath(outside + QStringLiteral("/child")));
-    QVERIFY(writeFile(outside + QStringLiteral("/file.txt"), "StartMenuUtilsTest\n"));
+    writeFile(outside + QStringLiteral("/file.txt"), "StartMenuUtilsTest\n");
     QVERIFY(makeTree(root, folders, files, links, outside));
 
     const QStringList result = StartMenuUtils::subdirs(root, topLevelOnly);
@@ -414,7 +409,7 @@ void StartMenuUtilsTest::userCategoriesSearchPathsWithSubdirs()
     // Created after the first calls: the listing is not cached.
     QVERIFY(QDir().mkpath(root + QStringLiteral("/Games/Puzzles")));
     QVERIFY(QDir().mkpath(root + QStringLiteral("/.git/objects")));
-    QVERIFY(writeFile(root + QStringLiteral("/Games/.directory"), "[Desktop Entry]\n"));
+    writeFile(root + QStringLiteral("/Games/.directory"), "[Desktop Entry]\n");
     QCOMPARE(StartMenuUtils::userCategoriesSearchPathsWithSubdirs(), (QStringList{root + QStringLiteral("/Games"), root + QStringLiteral("/Games/Puzzles")}));
 }
 
@@ -541,15 +536,15 @@ void StartMenuUtilsTest::overrideDesktopEntry()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString entryPath = dir.path() + QStringLiteral("/applications/foo.desktop");
-    QVERIFY(writeFile(entryPath,
-                      "[Desktop Entry]\nType=Application\nName=Original StartMenuUtilsTest\n"
-                      "Exec=original-startmenuutilstest\nIcon=original-icon\n"));
+    writeFile(entryPath,
+              "[Desktop Entry]\nType=Application\nName=Original StartMenuUtilsTest\n"
+              "Exec=original-startmenuutilstest\nIcon=original-icon\n");
     const QString overrideDir = dir.path() + QStringLiteral("/overrides");
     if (overrideDirExists) {
         QVERIFY(QDir().mkpath(overrideDir));
     }
     if (!overrideFileName.isEmpty()) {
-        QVERIFY(writeFile(overrideDir + QLatin1Char('/') + overrideFileName, overrideContent));
+        writeFile(overrideDir + QLatin1Char('/') + overrideFileName, overrideContent);
     }
 
     NimbDesktopEntry entry(entryPath.toStdString());

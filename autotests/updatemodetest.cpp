@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <utility>
 
+using TestSupport::writeFile;
+
 namespace
 {
 const QString minorSubpath = QStringLiteral("/var/cache/talvo-update-service/status");
@@ -29,12 +31,6 @@ const QString majorSubpath = QStringLiteral("/var/cache/talvo-upgrade/upgrade.re
 const QString activatedIcon = QStringLiteral("system-shutdown-updates-activated-symbolic");
 const QString availableIcon = QStringLiteral("system-shutdown-updates-available-symbolic");
 const QString idleIcon = QStringLiteral("start-menu-shutdown-symbolic");
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 // Writes a new file and renames it over the old one, as an atomic update does.
 bool replaceFile(const QString &path, const QByteArray &content)
@@ -171,10 +167,10 @@ void UpdateModeTest::stateAtConstruction()
     QFETCH(QByteArray, major);
 
     if (!minor.isNull()) {
-        QVERIFY(writeFile(minorFile(), minor));
+        writeFile(minorFile(), minor);
     }
     if (!major.isNull()) {
-        QVERIFY(writeFile(majorFile(), major));
+        writeFile(majorFile(), major);
     }
 
     QObject parent;
@@ -279,7 +275,7 @@ void UpdateModeTest::watchedPaths()
         QVERIFY(QDir().mkpath(m_root + folder));
     }
     for (const QString &file : qAsConst(files)) {
-        QVERIFY(writeFile(m_root + file, "UpdateModeTest\n"));
+        writeFile(m_root + file, "UpdateModeTest\n");
     }
     QStringList expected;
     for (const QString &path : qAsConst(watched)) {
@@ -299,13 +295,13 @@ void UpdateModeTest::followsMinorFile()
 
     // Each flag's signal is forwarded to iconChanged() by a connection made at construction, before
     // the recorder's: a listener hears the icon change first, then the flag's own signal.
-    QVERIFY(writeFile(minorFile(), "available\n"));
+    writeFile(minorFile(), "available\n");
     QTRY_COMPARE(mode.isUpdateAvailable(), true);
     QCOMPARE(mode.isUpdateActive(), false);
     QCOMPARE(recorder.takeSignals(), (QStringList{QStringLiteral("iconChanged ") + availableIcon, QStringLiteral("isUpdateAvailableChanged")}));
 
     // The active flag is refreshed first, so the icon goes straight to the activated one.
-    QVERIFY(writeFile(minorFile(), "activating\n"));
+    writeFile(minorFile(), "activating\n");
     QTRY_COMPARE(mode.isUpdateActive(), true);
     QCOMPARE(mode.isUpdateAvailable(), false);
     QCOMPARE(recorder.takeSignals(),
@@ -322,7 +318,7 @@ void UpdateModeTest::followsMinorFile()
 
 void UpdateModeTest::followsReplacedMajorFile()
 {
-    QVERIFY(writeFile(majorFile(), "status: available\n"));
+    writeFile(majorFile(), "status: available\n");
     UpdateMode mode;
     QFileSystemWatcher *watcher = watcherOf(mode);
     QVERIFY(watcher);
@@ -348,7 +344,7 @@ void UpdateModeTest::followsReplacedMajorFile()
 
 void UpdateModeTest::unchangedStateSignalsNothing()
 {
-    QVERIFY(writeFile(minorFile(), "available\n"));
+    writeFile(minorFile(), "available\n");
     UpdateMode mode;
     QFileSystemWatcher *watcher = watcherOf(mode);
     QVERIFY(watcher);
@@ -362,12 +358,12 @@ void UpdateModeTest::unchangedStateSignalsNothing()
     connect(watcher, &QFileSystemWatcher::fileChanged, this, count);
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, count);
 
-    QVERIFY(writeFile(minorFile(), "  available \n"));
+    writeFile(minorFile(), "  available \n");
     QTRY_VERIFY(notifications > 0);
     QCOMPARE(recorder.takeSignals(), QStringList());
 
     notifications = 0;
-    QVERIFY(writeFile(m_root + QStringLiteral("/var/cache/UpdateModeTest-unrelated"), "UpdateModeTest\n"));
+    writeFile(m_root + QStringLiteral("/var/cache/UpdateModeTest-unrelated"), "UpdateModeTest\n");
     QTRY_VERIFY(notifications > 0);
     QCOMPARE(recorder.takeSignals(), QStringList());
     QCOMPARE(mode.isUpdateAvailable(), true);
@@ -379,7 +375,7 @@ void UpdateModeTest::stateFilesInNewFolders()
     QCOMPARE(pathsWatchedBy(mode), QStringList{m_root});
 
     // Only the root is watched: its change must be enough to read the state and watch the rest.
-    QVERIFY(writeFile(minorFile(), "activating\n"));
+    writeFile(minorFile(), "activating\n");
     QTRY_COMPARE(mode.isUpdateActive(), true);
     QCOMPARE(mode.icon(), activatedIcon);
     QTRY_VERIFY(pathsWatchedBy(mode).contains(minorFile()));
@@ -398,7 +394,7 @@ void UpdateModeTest::systemUpdateFolderCreatedLater()
 
     QSignalSpy directorySpy(watcher, &QFileSystemWatcher::directoryChanged);
     QVERIFY(directorySpy.isValid());
-    QVERIFY(writeFile(systemUpdate + QStringLiteral("/UpdateModeTest-marker"), "UpdateModeTest\n"));
+    writeFile(systemUpdate + QStringLiteral("/UpdateModeTest-marker"), "UpdateModeTest\n");
     QTRY_VERIFY(std::any_of(directorySpy.cbegin(), directorySpy.cend(), [&systemUpdate](const QList<QVariant> &arguments) {
         return arguments.at(0).toString() == systemUpdate;
     }));
@@ -406,7 +402,7 @@ void UpdateModeTest::systemUpdateFolderCreatedLater()
 
 void UpdateModeTest::instance()
 {
-    QVERIFY(writeFile(majorFile(), "status: available\n"));
+    writeFile(majorFile(), "status: available\n");
     UpdateMode *mode = UpdateMode::instance();
     QVERIFY(mode);
     QCOMPARE(UpdateMode::instance(), mode);

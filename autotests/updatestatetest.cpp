@@ -27,6 +27,8 @@
 
 using TalvoUpdateState::UpdateState;
 
+using TestSupport::writeFile;
+
 namespace
 {
 const QString serviceName = QStringLiteral("quorvex.nimb.talvoupdateservice");
@@ -35,12 +37,6 @@ const QString serviceConnectionName = QStringLiteral("UpdateStateTest service");
 
 // More than the reader looks at, so that what lies beyond it is known to be ignored.
 constexpr int beyondReadLimit = 64 * 1024 + 1;
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 QByteArray allByteValues()
 {
@@ -165,7 +161,7 @@ void UpdateStateTest::startPrivateBus()
     const QString socketDir = m_tempDir.filePath(QStringLiteral("bus"));
     const QString config = m_tempDir.filePath(QStringLiteral("bus.conf"));
     QVERIFY(QDir().mkpath(socketDir));
-    QVERIFY(writeFile(config, busConfig(socketDir)));
+    writeFile(config, busConfig(socketDir));
 
     const QString busLog = m_tempDir.filePath(QStringLiteral("bus.log"));
     m_busDaemon.setStandardErrorFile(busLog);
@@ -265,10 +261,10 @@ void UpdateStateTest::currentState()
     QFETCH(int, code);
 
     if (!minor.isNull()) {
-        QVERIFY(writeFile(minorFile(), minor));
+        writeFile(minorFile(), minor);
     }
     if (!major.isNull()) {
-        QVERIFY(writeFile(majorFile(), major));
+        writeFile(majorFile(), major);
     }
     QCOMPARE(UpdateState::getCurrentState(), code);
 }
@@ -276,11 +272,11 @@ void UpdateStateTest::currentState()
 void UpdateStateTest::stateIsReadAfresh()
 {
     QCOMPARE(UpdateState::getCurrentState(), 0);
-    QVERIFY(writeFile(minorFile(), "available"));
+    writeFile(minorFile(), "available");
     QCOMPARE(UpdateState::getCurrentState(), 1);
-    QVERIFY(writeFile(minorFile(), "activating"));
+    writeFile(minorFile(), "activating");
     QCOMPARE(UpdateState::getCurrentState(), 2);
-    QVERIFY(writeFile(majorFile(), "status: activating"));
+    writeFile(majorFile(), "status: activating");
     QCOMPARE(UpdateState::getCurrentState(), 4);
     QVERIFY(QFile::remove(majorFile()));
     QCOMPARE(UpdateState::getCurrentState(), 2);
@@ -325,7 +321,7 @@ void UpdateStateTest::unusualFiles()
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
     } else if (kind == QLatin1String("link")) {
         const QString target = m_root + QStringLiteral("/var/UpdateStateTest-target");
-        QVERIFY(writeFile(target, major ? "status: available\n" : "available\n"));
+        writeFile(target, major ? "status: available\n" : "available\n");
         QVERIFY(QFile::link(target, path));
     } else if (kind == QLatin1String("dangling")) {
         QVERIFY(QFile::link(m_root + QStringLiteral("/var/UpdateStateTest-missing"), path));
@@ -336,7 +332,7 @@ void UpdateStateTest::unusualFiles()
 
 void UpdateStateTest::unreadableFile()
 {
-    QVERIFY(writeFile(minorFile(), "activating"));
+    writeFile(minorFile(), "activating");
     QVERIFY(QFile::setPermissions(minorFile(), QFileDevice::Permissions()));
     QFile probe(minorFile());
     if (probe.open(QIODevice::ReadOnly)) {
@@ -374,10 +370,10 @@ void UpdateStateTest::updateFunctions()
     QFETCH(QByteArray, major);
 
     if (!minor.isNull()) {
-        QVERIFY(writeFile(minorFile(), minor));
+        writeFile(minorFile(), minor);
     }
     if (!major.isNull()) {
-        QVERIFY(writeFile(majorFile(), major));
+        writeFile(majorFile(), major);
     }
     QTEST(StartMenuUtils::isMinorUpdateAvailable(), "minorAvailable");
     QTEST(StartMenuUtils::isMajorUpdateAvailable(), "majorAvailable");
