@@ -5,7 +5,7 @@
 
 #include "kcmoduleitem.h"
 #include "kcmoduleitem_p.h"
-#include "startmenuutils.h"
+#include "systemroot.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 */
 
 #include "nimbpaths.h"
-#include "startmenuutils.h"
+#include "systemroot.h"
 
 #include <QDir>
 

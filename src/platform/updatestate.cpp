@@ -4,8 +4,8 @@
 */
 
 #include "updatestate.h"
-#include "logging.h"
-#include "startmenuutils.h"
+#include "platformlogging_p.h"
+#include "systemroot.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,7 +76,7 @@ QString readHead(const QString &path)
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qCDebug(LOG_GENERAL) << "cannot read update state file" << path << file.errorString();
+        qCDebug(LOG_PLATFORM) << "cannot read update state file" << path << file.errorString();
         return QString();
     }
     QString text = QString::fromUtf8(file.read(maxReadSize));

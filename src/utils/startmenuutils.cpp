@@ -23,12 +23,6 @@ const QString userCategoriesRoot = QStringLiteral("/usr/share/applications/nimbs
 const QString sudoUserVariable = QStringLiteral("SUDO_USER");
 constexpr int savedIconSize = 32;
 
-QString &systemRootStorage()
-{
-    static QString root = QStringLiteral("/");
-    return root;
-}
-
 QStringList walk(const QString &root, QDir::Filters filters, QDirIterator::IteratorFlags flags)
 {
     // With FollowSymlinks, QDirIterator never enters a folder (by canonical path) twice: a link loop
@@ -44,29 +38,6 @@ QStringList walk(const QString &root, QDir::Filters filters, QDirIterator::Itera
 
 namespace StartMenuUtils
 {
-void setSystemRoot(const QString &root)
-{
-    systemRootStorage() = root.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(QDir(root).absolutePath());
-}
-
-QString systemRoot()
-{
-    return systemRootStorage();
-}
-
-QString systemPath(const QString &path)
-{
-    const QString &root = systemRootStorage();
-    if (root == QLatin1String("/") || !path.startsWith(QLatin1Char('/'))) {
-        return path;
-    }
-    // "/" itself is the root, not the root with a trailing slash, which the watcher would list apart.
-    if (path == QLatin1String("/")) {
-        return root;
-    }
-    return root + path;
-}
-
 QString sudoUserHomeDir()
 {
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

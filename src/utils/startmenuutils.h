@@ -7,6 +7,7 @@
 #define NIMBSTARTMENU_STARTMENUUTILS_H
 
 #include "nimbstartmenu_export.h"
+#include "systemroot.h"
 
 #include <QIcon>
 #include <QString>
@@ -19,31 +20,13 @@ class NimbDesktopEntry;
 
 /**
  * The library's free functions: where things are, desktop-entry overrides, and the debug switch.
+ * The system root (setSystemRoot(), systemRoot(), systemPath()) comes with them from systemroot.h.
  *
  * Functions that return lists of directories skip what they cannot read; none reports errors other
  * than through its result.
  */
 namespace StartMenuUtils
 {
-/**
- * Moves every fixed system path of the library below @p root: "/usr/share/..." becomes
- * root + "/usr/share/...". Paths below the home directory are not affected.
- *
- * Call it before anything else of the library: the directory caches keep what they computed first.
- * It is not thread-safe. A relative @p root is taken relative to the current directory; an empty one
- * means "/".
- */
-NIMBSTARTMENU_EXPORT void setSystemRoot(const QString &root);
-
-/// @return the system root, "/" unless setSystemRoot() said otherwise; absolute and clean
-NIMBSTARTMENU_EXPORT QString systemRoot();
-
-/**
- * @param path an absolute system path such as "/usr/share/applications"
- * @return @p path below systemRoot(); a relative @p path is returned unchanged
- */
-NIMBSTARTMENU_EXPORT QString systemPath(const QString &path);
-
 /**
  * @return the canonical home directory of the user who ran sudo (named by SUDO_USER), or a null
  *         string when there is none, it has no account, or the home directory cannot be read
