@@ -7,6 +7,7 @@
 #define NIMBSTARTMENU_APPLICATIONSOURCE_P_H
 
 #include "filewalk_p.h"
+#include "nimbstartmenu_export.h"
 #include "nimbdesktopentry.h"
 #include "settingsmap.h"
 
@@ -25,8 +26,10 @@
  * The two users differ in one point only, made explicit by Overrides: the menu applies both override
  * folders, the index the first one. Everything else (which files are walked, the order of the
  * checks, the classes) is the same for both.
+ *
+ * Exported for the tests; the header is not installed.
  */
-class ApplicationSource
+class NIMBSTARTMENU_EXPORT ApplicationSource
 {
 public:
     enum class Overrides {
