@@ -194,6 +194,25 @@ void ServiceFinderTest::ranking_data()
                                           << QStringLiteral("viewer")
                                           << QStringList{line(QStringLiteral("Alpha viewer"), possible, 0.79995),
                                                          line(QStringLiteral("beta viewer"), possible, 0.7999)};
+    QTest::addRow("spreading starts again below each lower relevance") << QVector<Fixture>{{QStringLiteral("Photo viewer"), QStringLiteral("p")},
+                                                                                           {QStringLiteral("Viewer"), QStringLiteral("v")},
+                                                                                           {QStringLiteral("Image viewer"), QStringLiteral("i")},
+                                                                                           {QStringLiteral("Viewer Pro"), QStringLiteral("vp")}}
+                                                                       << QStringLiteral("viewer")
+                                                                       << QStringList{line(QStringLiteral("Viewer"), exact, 0.99995),
+                                                                                      line(QStringLiteral("Viewer Pro"), possible, 0.89995),
+                                                                                      line(QStringLiteral("Image viewer"), possible, 0.79995),
+                                                                                      line(QStringLiteral("Photo viewer"), possible, 0.7999)};
+    QTest::addRow("keywords link the query, the comment ranks it")
+        << QVector<Fixture>{{QStringLiteral("Gimpy"),
+                             QStringLiteral("gimpy"),
+                             QString(),
+                             QStringLiteral("image editor"),
+                             {QStringLiteral("resize"), QStringLiteral("image")}}}
+        << QStringLiteral("image resize") << QStringList{line(QStringLiteral("Gimpy"), possible, 0.55 - 0.00005)};
+    QTest::addRow("seen by the names, skipped by the categories")
+        << QVector<Fixture>{{QStringLiteral("Network Manager"), QStringLiteral("nm"), QString(), QString(), {}, {QStringLiteral("Network")}}}
+        << QStringLiteral("network") << QStringList{line(QStringLiteral("Network Manager"), possible, 0.89995)};
     QTest::addRow("two spaces make an empty word") << QVector<Fixture>{{QStringLiteral("Sound Mixer"), QStringLiteral("mixer")}}
                                                    << QStringLiteral("sound  mixer")
                                                    << QStringList{line(QStringLiteral("Sound Mixer"), possible, 0.8 + 0.02 + 0.1 - 0.00005)};
