@@ -9,6 +9,8 @@
 #include <KRunner/RunnerContext>
 #include <KStringHandler>
 
+#include <QList>
+#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
@@ -97,21 +99,53 @@ const NameRule *ruleOfField(const QString &field)
 }
 }
 
-ServiceFinder::ServiceFinder(IndexingRunner *runner)
-    : m_runner(runner)
+// The state of the one query a ServiceFinder answers, and the steps of match() after the matchers.
+class ServiceFinderPrivate
 {
-}
-
-void ServiceFinder::match(Plasma::RunnerContext &context)
-{
-    if (!context.isValid()) {
-        return;
+public:
+    explicit ServiceFinderPrivate(IndexingRunner *runner)
+        : m_runner(runner)
+    {
     }
-    m_term = context.query().trimmed();
+
+    // A match's place in the ranking, kept as the match is added: reading a match's fields back
+    // takes its lock.
+    struct Rank {
+        double relevance;
+        QString text;
+        int index; // in m_matches
+    };
+
+    void lookUp(const QString &query);
+    void add(Plasma::QueryMatch &match, const FileInfo &item, double relevance);
+    void rank();
+    void spreadRelevances();
+    void putInOrder();
+
+    IndexingRunner *const m_runner;
+    QSet<QString> m_seen;
+    QString m_term;
+    QStringList m_queryWords;
+    int m_weightedTermLength = -1;
+    QSet<std::shared_ptr<FileInfo>> m_hits;
+    QList<Plasma::QueryMatch> m_matches;
+    std::vector<Rank> m_ranking; // one for each match; in the order of the ranking after rank()
+    // The items disqualify() has met, so that meeting one again needs no look at its texts: an
+    // open-addressing table of a power-of-two size, empty slots null.
+    std::vector<const FileInfo *> m_disqualified;
+    std::size_t m_disqualifiedCount = 0;
+    bool wasDisqualified(const FileInfo *item) const;
+    bool markDisqualified(const FileInfo *item);
+};
+
+void ServiceFinderPrivate::lookUp(const QString &query)
+{
+    m_term = query.trimmed();
     m_hits = m_runner->indexer().find(m_term);
     m_queryWords = m_term.split(QLatin1Char(' '), Qt::KeepEmptyParts);
     m_weightedTermLength = KStringHandler::logicalLength(m_term);
     m_matches.reserve(reservedMatches);
+    m_ranking.reserve(reservedMatches);
     // Each hit is looked at by its path and its command.
     m_seen.reserve(2 * m_hits.size());
     std::size_t slots = 16;
@@ -120,47 +154,51 @@ void ServiceFinder::match(Plasma::RunnerContext &context)
     }
     m_disqualified.assign(slots, nullptr);
     m_disqualifiedCount = 0;
+}
 
-    matchExectuables();
-    matchNameKeywordAndGenericName();
-    matchCategories();
+// The text of a match is the display name of its item (setupMatch()).
+void ServiceFinderPrivate::add(Plasma::QueryMatch &match, const FileInfo &item, double relevance)
+{
+    match.setRelevance(relevance);
+    m_ranking.push_back(Rank{relevance, item.displayName(), m_matches.size()});
+    m_matches.append(match);
+}
 
-    // Reading a match's text takes its lock: the sort works on copies of relevance and text.
-    struct SortKey {
-        double relevance;
-        QString text;
-        int index;
-    };
-    std::vector<SortKey> order;
-    order.reserve(std::size_t(m_matches.size()));
-    for (int i = 0; i < m_matches.size(); ++i) {
-        order.push_back(SortKey{m_matches.at(i).relevance(), m_matches.at(i).text(), i});
-    }
-    std::sort(order.begin(), order.end(), [](const SortKey &a, const SortKey &b) {
+// Higher relevance first, then by text.
+void ServiceFinderPrivate::rank()
+{
+    std::sort(m_ranking.begin(), m_ranking.end(), [](const Rank &a, const Rank &b) {
         if (a.relevance != b.relevance) {
             return a.relevance > b.relevance;
         }
         return a.text < b.text;
     });
+}
 
-    // Relevances strictly decrease down the list, so that whoever merges our matches with other
-    // runners' keeps our order; none stays at 1.
+// Relevances strictly decrease down the ranking, so that whoever merges our matches with other
+// runners' keeps our order; none stays at 1.
+void ServiceFinderPrivate::spreadRelevances()
+{
     double lastDistinct = 1.0;
     double current = 1.0;
-    for (const SortKey &key : order) {
-        if (lastDistinct > key.relevance) {
-            lastDistinct = key.relevance;
-            current = key.relevance - spreadStep;
+    for (const Rank &rank : m_ranking) {
+        if (lastDistinct > rank.relevance) {
+            lastDistinct = rank.relevance;
+            current = rank.relevance - spreadStep;
         } else {
             current -= spreadStep;
         }
-        m_matches[key.index].setRelevance(current);
+        m_matches[rank.index].setRelevance(current);
     }
-    // Into sorted order by swapping, which moves pointers only: the position of each match is
-    // where it goes, followed in cycles.
-    std::vector<int> target(order.size());
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        target[std::size_t(order[position].index)] = int(position);
+}
+
+// Into ranked order by swapping, which moves pointers only: the position of each match is where it
+// goes, followed in cycles.
+void ServiceFinderPrivate::putInOrder()
+{
+    std::vector<int> target(m_ranking.size());
+    for (std::size_t position = 0; position < m_ranking.size(); ++position) {
+        target[std::size_t(m_ranking[position].index)] = int(position);
     }
     for (int i = 0; i < m_matches.size(); ++i) {
         while (target[std::size_t(i)] != i) {
@@ -169,18 +207,38 @@ void ServiceFinder::match(Plasma::RunnerContext &context)
             std::swap(target[std::size_t(i)], target[std::size_t(destination)]);
         }
     }
+}
 
-    context.addMatches(m_matches);
+ServiceFinder::ServiceFinder(IndexingRunner *runner)
+    : d(std::make_unique<ServiceFinderPrivate>(runner))
+{
+}
+
+ServiceFinder::~ServiceFinder() = default;
+
+void ServiceFinder::match(Plasma::RunnerContext &context)
+{
+    if (!context.isValid()) {
+        return;
+    }
+    d->lookUp(context.query());
+    matchExectuables();
+    matchNameKeywordAndGenericName();
+    matchCategories();
+    d->rank();
+    d->spreadRelevances();
+    d->putInOrder();
+    context.addMatches(d->m_matches);
 }
 
 void ServiceFinder::matchExectuables()
 {
-    if (m_weightedTermLength < shortQueryLength) {
+    if (d->m_weightedTermLength < shortQueryLength) {
         return;
     }
     std::vector<Item> candidates;
-    for (const Item &item : qAsConst(m_hits)) {
-        if (item->displayName().compare(m_term, Qt::CaseInsensitive) == 0) {
+    for (const Item &item : qAsConst(d->m_hits)) {
+        if (item->displayName().compare(d->m_term, Qt::CaseInsensitive) == 0) {
             candidates.push_back(item);
         }
     }
@@ -188,33 +246,32 @@ void ServiceFinder::matchExectuables()
         if (disqualify(item)) {
             continue;
         }
-        Plasma::QueryMatch match(m_runner);
+        Plasma::QueryMatch match(d->m_runner);
         match.setType(Plasma::QueryMatch::ExactMatch);
         setupMatch(item, match);
-        match.setRelevance(exactNameRelevance);
-        m_matches.append(match);
+        d->add(match, *item, exactNameRelevance);
     }
 }
 
 void ServiceFinder::matchNameKeywordAndGenericName()
 {
     const auto allWordsIn = [this](const QString &text) {
-        return std::all_of(m_queryWords.cbegin(), m_queryWords.cend(), [&text](const QString &word) {
+        return std::all_of(d->m_queryWords.cbegin(), d->m_queryWords.cend(), [&text](const QString &word) {
             return contains(text, word);
         });
     };
     const auto allWordsInList = [this](const QStringList &list) {
-        return std::all_of(m_queryWords.cbegin(), m_queryWords.cend(), [&list](const QString &word) {
+        return std::all_of(d->m_queryWords.cbegin(), d->m_queryWords.cend(), [&list](const QString &word) {
             return std::any_of(list.cbegin(), list.cend(), [&word](const QString &element) {
                 return contains(element, word);
             });
         });
     };
-    const bool longQuery = m_weightedTermLength > shortQueryLength;
+    const bool longQuery = d->m_weightedTermLength > shortQueryLength;
 
     // One entry per group a hit qualifies in; only its first survives disqualification.
     std::vector<Item> candidates;
-    for (const Item &item : qAsConst(m_hits)) {
+    for (const Item &item : qAsConst(d->m_hits)) {
         if (allWordsIn(item->displayName()) || allWordsIn(item->executableName())) {
             candidates.push_back(item);
         }
@@ -232,7 +289,7 @@ void ServiceFinder::matchNameKeywordAndGenericName()
         }
     }
 
-    const QString &firstWord = m_queryWords.first();
+    const QString &firstWord = d->m_queryWords.first();
     for (const Item &item : candidates) {
         if (disqualify(item)) {
             continue;
@@ -240,14 +297,14 @@ void ServiceFinder::matchNameKeywordAndGenericName()
         // The relevance first: a candidate without one gets no match, which is costly to build.
         double relevance = unplacedWordRelevance;
         if (!longQuery) {
-            if (!startsWith(item->displayName(), m_term) && !startsWith(item->executableName(), m_term)) {
+            if (!startsWith(item->displayName(), d->m_term) && !startsWith(item->executableName(), d->m_term)) {
                 continue; // stays seen: no later matcher lists it either
             }
             relevance = shortQueryPrefixRelevance;
         } else {
             for (const NameRule &rule : nameRules()) {
                 if (rule.anyText(*item, firstWord, contains)) {
-                    relevance = increaseMatchRelavance(item, m_queryWords, rule.field) + rule.base;
+                    relevance = increaseMatchRelavance(item, d->m_queryWords, rule.field) + rule.base;
                     if (rule.anyText(*item, firstWord, startsWith)) {
                         relevance += rule.prefixExtra;
                     }
@@ -255,24 +312,23 @@ void ServiceFinder::matchNameKeywordAndGenericName()
                 }
             }
         }
-        Plasma::QueryMatch match(m_runner);
+        Plasma::QueryMatch match(d->m_runner);
         match.setType(Plasma::QueryMatch::PossibleMatch);
         setupMatch(item, match);
-        match.setRelevance(relevance);
-        m_matches.append(match);
+        d->add(match, *item, relevance);
     }
 }
 
 void ServiceFinder::matchCategories()
 {
     std::vector<Item> candidates;
-    for (const Item &item : qAsConst(m_hits)) {
+    for (const Item &item : qAsConst(d->m_hits)) {
         // An item the earlier matchers disqualified or matched would be disqualified here too.
-        if (wasDisqualified(item.get())) {
+        if (d->wasDisqualified(item.get())) {
             continue;
         }
         const QStringList &categories = item->categories();
-        const bool allWordsInCategories = std::all_of(m_queryWords.cbegin(), m_queryWords.cend(), [&categories](const QString &word) {
+        const bool allWordsInCategories = std::all_of(d->m_queryWords.cbegin(), d->m_queryWords.cend(), [&categories](const QString &word) {
             return std::any_of(categories.cbegin(), categories.cend(), [&word](const QString &category) {
                 return contains(category, word);
             });
@@ -285,11 +341,10 @@ void ServiceFinder::matchCategories()
         if (disqualify(item)) {
             continue;
         }
-        Plasma::QueryMatch match(m_runner);
+        Plasma::QueryMatch match(d->m_runner);
         match.setType(Plasma::QueryMatch::PossibleMatch);
         setupMatch(item, match);
-        match.setRelevance(categoryRelevance);
-        m_matches.append(match);
+        d->add(match, *item, categoryRelevance);
     }
 }
 
@@ -323,28 +378,28 @@ void ServiceFinder::setupMatch(const std::shared_ptr<FileInfo> &item, Plasma::Qu
 
 bool ServiceFinder::hasSeen(const std::shared_ptr<FileInfo> &item)
 {
-    return m_seen.contains(item->path()) && m_seen.contains(item->executableName());
+    return d->m_seen.contains(item->path()) && d->m_seen.contains(item->executableName());
 }
 
 void ServiceFinder::seen(const std::shared_ptr<FileInfo> &item)
 {
-    m_seen.insert(item->path());
-    m_seen.insert(item->executableName());
+    d->m_seen.insert(item->path());
+    d->m_seen.insert(item->executableName());
 }
 
 bool ServiceFinder::disqualify(const std::shared_ptr<FileInfo> &item)
 {
     // An item met before has its path and command among the seen texts already.
-    if (!markDisqualified(item.get())) {
+    if (!d->markDisqualified(item.get())) {
         return true;
     }
     // hasSeen() and then seen(), with one lookup per text: a text that inserting does not add was
     // there. When the path was not, the item was not seen, whatever its command.
-    const int before = m_seen.size();
-    m_seen.insert(item->path());
-    const bool pathSeen = m_seen.size() == before;
-    m_seen.insert(item->executableName());
-    return pathSeen && m_seen.size() == before;
+    const int before = d->m_seen.size();
+    d->m_seen.insert(item->path());
+    const bool pathSeen = d->m_seen.size() == before;
+    d->m_seen.insert(item->executableName());
+    return pathSeen && d->m_seen.size() == before;
 }
 
 namespace
@@ -355,7 +410,7 @@ std::size_t slotOf(const FileInfo *item, std::size_t mask)
 }
 }
 
-bool ServiceFinder::wasDisqualified(const FileInfo *item) const
+bool ServiceFinderPrivate::wasDisqualified(const FileInfo *item) const
 {
     if (m_disqualified.empty()) {
         return false;
@@ -369,7 +424,7 @@ bool ServiceFinder::wasDisqualified(const FileInfo *item) const
     return false;
 }
 
-bool ServiceFinder::markDisqualified(const FileInfo *item)
+bool ServiceFinderPrivate::markDisqualified(const FileInfo *item)
 {
     // Kept at most half full; disqualify() may also be called outside match().
     if (2 * (m_disqualifiedCount + 1) > m_disqualified.size()) {

@@ -11,15 +11,13 @@
 
 #include <KRunner/QueryMatch>
 
-#include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-#include <vector>
 
 class IndexingRunner;
+class ServiceFinderPrivate;
 
 namespace Plasma
 {
@@ -40,6 +38,7 @@ class NIMBSTARTMENU_EXPORT ServiceFinder
 {
 public:
     explicit ServiceFinder(IndexingRunner *runner);
+    ~ServiceFinder();
 
     /// Adds the ranked matches for @p context's query to it; nothing for an invalid context.
     void match(Plasma::RunnerContext &context);
@@ -54,25 +53,15 @@ public:
     /// Sets the id, text, subtext, icon and data of @p match from @p item.
     void setupMatch(const std::shared_ptr<FileInfo> &item, Plasma::QueryMatch &match);
 
+    /// Whether both the path and the command of @p item are among the texts seen in this query.
     bool hasSeen(const std::shared_ptr<FileInfo> &item);
+    /// Adds the path and the command of @p item to the texts seen in this query.
     void seen(const std::shared_ptr<FileInfo> &item);
     /// Marks @p item as seen; @return whether it had been seen before.
     bool disqualify(const std::shared_ptr<FileInfo> &item);
 
 private:
-    IndexingRunner *m_runner;
-    QSet<QString> m_seen;
-    QString m_term;
-    QStringList m_queryWords;
-    int m_weightedTermLength = -1;
-    QSet<std::shared_ptr<FileInfo>> m_hits;
-    QList<Plasma::QueryMatch> m_matches;
-    // The items disqualify() has met, so that meeting one again needs no look at its texts: an
-    // open-addressing table of a power-of-two size, empty slots null.
-    std::vector<const FileInfo *> m_disqualified;
-    std::size_t m_disqualifiedCount = 0;
-    bool wasDisqualified(const FileInfo *item) const;
-    bool markDisqualified(const FileInfo *item);
+    const std::unique_ptr<ServiceFinderPrivate> d;
 };
 
 #endif
