@@ -60,6 +60,8 @@ private Q_SLOTS:
     void matchFields();
     void itemMatchedOnce();
     void sameCommandDifferentPaths();
+    void seenByPathAndCommand_data();
+    void seenByPathAndCommand();
     void invalidContext();
     void emptyQueryAndNoHits();
 
@@ -324,6 +326,61 @@ void ServiceFinderTest::sameCommandDifferentPaths()
     add({QStringLiteral("Mail"), QStringLiteral("mailer")});
     add({QStringLiteral("Mail"), QStringLiteral("mailer")});
     QCOMPARE(query(QStringLiteral("mail")).size(), 2);
+}
+
+void ServiceFinderTest::seenByPathAndCommand_data()
+{
+    // Each item seen first as a path and its command.
+    QTest::addColumn<QVector<QStringList>>("seenItems");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("wasSeen");
+
+    const QString path = QStringLiteral("/apps/mail.desktop");
+    const QString command = QStringLiteral("mailer");
+    QTest::addRow("nothing seen") << QVector<QStringList>{} << path << command << false;
+    QTest::addRow("same path and command") << QVector<QStringList>{{path, command}} << path << command << true;
+    QTest::addRow("same command, other path") << QVector<QStringList>{{QStringLiteral("/apps/other.desktop"), command}} << path << command << false;
+    QTest::addRow("same path, other command") << QVector<QStringList>{{path, QStringLiteral("other")}} << path << command << false;
+    QTest::addRow("path and command from two items") << QVector<QStringList>{{path, QStringLiteral("other")}, {QStringLiteral("/apps/other.desktop"), command}}
+                                                     << path << command << true;
+    QTest::addRow("command that is the path") << QVector<QStringList>{{path, path}} << path << path << true;
+}
+
+void ServiceFinderTest::seenByPathAndCommand()
+{
+    QFETCH(QVector<QStringList>, seenItems);
+    QFETCH(QString, path);
+    QFETCH(QString, command);
+    QFETCH(bool, wasSeen);
+
+    const auto item = [](const QString &path, const QString &command) {
+        return std::make_shared<FileInfo>(QStringLiteral("Mail"),
+                                          path,
+                                          path.section(QLatin1Char('/'), -1),
+                                          QStringLiteral("Mail"),
+                                          QStringLiteral("Mail"),
+                                          QString(),
+                                          QString(),
+                                          QString(),
+                                          QString(),
+                                          command,
+                                          QStringLiteral("mail"),
+                                          QStringList(),
+                                          QStringList(),
+                                          QStringLiteral("Applications"));
+    };
+    ServiceFinder finder(m_runner.get());
+    for (const QStringList &seen : seenItems) {
+        finder.seen(item(seen.at(0), seen.at(1)));
+    }
+    // A record of its own: the texts decide, not the object.
+    const auto probe = item(path, command);
+    QCOMPARE(finder.hasSeen(probe), wasSeen);
+    QCOMPARE(finder.disqualify(probe), wasSeen);
+    // Disqualifying marks it seen, whatever it was before.
+    QVERIFY(finder.hasSeen(probe));
+    QVERIFY(finder.disqualify(probe));
 }
 
 void ServiceFinderTest::invalidContext()

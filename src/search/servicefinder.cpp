@@ -15,8 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
-#include <iterator>
 #include <vector>
 
 namespace
@@ -130,12 +128,6 @@ public:
     QSet<std::shared_ptr<FileInfo>> m_hits;
     QList<Plasma::QueryMatch> m_matches;
     std::vector<Rank> m_ranking; // one for each match; in the order of the ranking after rank()
-    // The items disqualify() has met, so that meeting one again needs no look at its texts: an
-    // open-addressing table of a power-of-two size, empty slots null.
-    std::vector<const FileInfo *> m_disqualified;
-    std::size_t m_disqualifiedCount = 0;
-    bool wasDisqualified(const FileInfo *item) const;
-    bool markDisqualified(const FileInfo *item);
 };
 
 void ServiceFinderPrivate::lookUp(const QString &query)
@@ -148,12 +140,6 @@ void ServiceFinderPrivate::lookUp(const QString &query)
     m_ranking.reserve(reservedMatches);
     // Each hit is looked at by its path and its command.
     m_seen.reserve(2 * m_hits.size());
-    std::size_t slots = 16;
-    while (slots < 2 * std::size_t(m_hits.size())) {
-        slots *= 2;
-    }
-    m_disqualified.assign(slots, nullptr);
-    m_disqualifiedCount = 0;
 }
 
 // The text of a match is the display name of its item (setupMatch()).
@@ -269,22 +255,21 @@ void ServiceFinder::matchNameKeywordAndGenericName()
     };
     const bool longQuery = d->m_weightedTermLength > shortQueryLength;
 
-    // One entry per group a hit qualifies in; only its first survives disqualification.
-    std::vector<Item> candidates;
-    for (const Item &item : qAsConst(d->m_hits)) {
-        if (allWordsIn(item->displayName()) || allWordsIn(item->executableName())) {
-            candidates.push_back(item);
+    // A hit is collected once, by the first group of its texts that holds all words (the groups
+    // after the first only for a longer query): disqualify() would turn away any later entry of it.
+    const auto qualifies = [&](const FileInfo &item) {
+        if (allWordsIn(item.displayName()) || allWordsIn(item.executableName())) {
+            return true;
         }
         if (!longQuery) {
-            continue;
+            return false;
         }
-        if (allWordsInList(item->keywords())) {
-            candidates.push_back(item);
-        }
-        if (allWordsIn(item->genericName()) || allWordsIn(item->localGenericName()) || allWordsIn(item->name())) {
-            candidates.push_back(item);
-        }
-        if (allWordsIn(item->comment()) || allWordsIn(item->localComment())) {
+        return allWordsInList(item.keywords()) || allWordsIn(item.genericName()) || allWordsIn(item.localGenericName()) || allWordsIn(item.name())
+            || allWordsIn(item.comment()) || allWordsIn(item.localComment());
+    };
+    std::vector<Item> candidates;
+    for (const Item &item : qAsConst(d->m_hits)) {
+        if (qualifies(*item)) {
             candidates.push_back(item);
         }
     }
@@ -323,8 +308,8 @@ void ServiceFinder::matchCategories()
 {
     std::vector<Item> candidates;
     for (const Item &item : qAsConst(d->m_hits)) {
-        // An item the earlier matchers disqualified or matched would be disqualified here too.
-        if (d->wasDisqualified(item.get())) {
+        // An item the earlier matchers met would be disqualified here: its categories need no look.
+        if (hasSeen(item)) {
             continue;
         }
         const QStringList &categories = item->categories();
@@ -389,64 +374,9 @@ void ServiceFinder::seen(const std::shared_ptr<FileInfo> &item)
 
 bool ServiceFinder::disqualify(const std::shared_ptr<FileInfo> &item)
 {
-    // An item met before has its path and command among the seen texts already.
-    if (!d->markDisqualified(item.get())) {
-        return true;
-    }
-    // hasSeen() and then seen(), with one lookup per text: a text that inserting does not add was
-    // there. When the path was not, the item was not seen, whatever its command.
+    // hasSeen() and then seen(), in one lookup per text: the item was seen exactly when seeing it
+    // adds neither of its texts.
     const int before = d->m_seen.size();
-    d->m_seen.insert(item->path());
-    const bool pathSeen = d->m_seen.size() == before;
-    d->m_seen.insert(item->executableName());
-    return pathSeen && d->m_seen.size() == before;
-}
-
-namespace
-{
-std::size_t slotOf(const FileInfo *item, std::size_t mask)
-{
-    return std::size_t((reinterpret_cast<std::uintptr_t>(item) >> 4) * 0x9E3779B97F4A7C15ULL >> 20) & mask;
-}
-}
-
-bool ServiceFinderPrivate::wasDisqualified(const FileInfo *item) const
-{
-    if (m_disqualified.empty()) {
-        return false;
-    }
-    const std::size_t mask = m_disqualified.size() - 1;
-    for (std::size_t slot = slotOf(item, mask); m_disqualified[slot]; slot = (slot + 1) & mask) {
-        if (m_disqualified[slot] == item) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool ServiceFinderPrivate::markDisqualified(const FileInfo *item)
-{
-    // Kept at most half full; disqualify() may also be called outside match().
-    if (2 * (m_disqualifiedCount + 1) > m_disqualified.size()) {
-        std::vector<const FileInfo *> items;
-        items.reserve(m_disqualifiedCount);
-        std::copy_if(m_disqualified.cbegin(), m_disqualified.cend(), std::back_inserter(items), [](const FileInfo *known) {
-            return known != nullptr;
-        });
-        m_disqualified.assign(std::max<std::size_t>(16, 2 * m_disqualified.size()), nullptr);
-        m_disqualifiedCount = 0;
-        for (const FileInfo *known : items) {
-            markDisqualified(known);
-        }
-    }
-    const std::size_t mask = m_disqualified.size() - 1;
-    std::size_t slot = slotOf(item, mask);
-    for (; m_disqualified[slot]; slot = (slot + 1) & mask) {
-        if (m_disqualified[slot] == item) {
-            return false;
-        }
-    }
-    m_disqualified[slot] = item;
-    ++m_disqualifiedCount;
-    return true;
+    seen(item);
+    return d->m_seen.size() == before;
 }
