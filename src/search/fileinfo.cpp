@@ -7,6 +7,29 @@
 
 #include <QHash>
 
+class FileInfoPrivate
+{
+public:
+    const QString m_displayName;
+    const QString m_path;
+    const QString m_fileName;
+    const QString m_name;
+    const QString m_localName;
+    const QString m_genericName;
+    const QString m_localGenericName;
+    const QString m_comment;
+    const QString m_localComment;
+    const QString m_executableName;
+    const QString m_icon;
+    const QStringList m_keywords;
+    const QStringList m_categories;
+    const QString m_category;
+    // The index hashes a record once for every key it is filed under, always with the process's
+    // seed, which every new QHash takes: that hash is worked out once.
+    const uint m_pathHashSeed = uint(qGlobalQHashSeed());
+    const uint m_pathHash = qHash(m_path, m_pathHashSeed);
+};
+
 FileInfo::FileInfo(const QString &displayName,
                    const QString &path,
                    const QString &fileName,
@@ -21,22 +44,20 @@ FileInfo::FileInfo(const QString &displayName,
                    const QStringList &keywords,
                    const QStringList &categories,
                    const QString &category)
-    : m_displayName(displayName)
-    , m_path(path)
-    , m_fileName(fileName)
-    , m_name(name)
-    , m_localName(localName)
-    , m_genericName(genericName)
-    , m_localGenericName(localGenericName)
-    , m_comment(comment)
-    , m_localComment(localComment)
-    , m_executableName(executableName)
-    , m_icon(icon)
-    , m_keywords(keywords)
-    , m_categories(categories)
-    , m_category(category)
-    , m_pathHashSeed(uint(qGlobalQHashSeed()))
-    , m_pathHash(qHash(path, m_pathHashSeed))
+    : d(new FileInfoPrivate{displayName,
+                            path,
+                            fileName,
+                            name,
+                            localName,
+                            genericName,
+                            localGenericName,
+                            comment,
+                            localComment,
+                            executableName,
+                            icon,
+                            keywords,
+                            categories,
+                            category})
 {
 }
 
@@ -44,77 +65,77 @@ FileInfo::~FileInfo() = default;
 
 const QString &FileInfo::displayName() const
 {
-    return m_displayName;
+    return d->m_displayName;
 }
 
 const QString &FileInfo::path() const
 {
-    return m_path;
+    return d->m_path;
 }
 
 const QString &FileInfo::fileName() const
 {
-    return m_fileName;
+    return d->m_fileName;
 }
 
 const QString &FileInfo::name() const
 {
-    return m_name;
+    return d->m_name;
 }
 
 const QString &FileInfo::localName() const
 {
-    return m_localName;
+    return d->m_localName;
 }
 
 const QString &FileInfo::genericName() const
 {
-    return m_genericName;
+    return d->m_genericName;
 }
 
 const QString &FileInfo::localGenericName() const
 {
-    return m_localGenericName;
+    return d->m_localGenericName;
 }
 
 const QString &FileInfo::comment() const
 {
-    return m_comment;
+    return d->m_comment;
 }
 
 const QString &FileInfo::localComment() const
 {
-    return m_localComment;
+    return d->m_localComment;
 }
 
 const QString &FileInfo::executableName() const
 {
-    return m_executableName;
+    return d->m_executableName;
 }
 
 const QString &FileInfo::icon() const
 {
-    return m_icon;
+    return d->m_icon;
 }
 
 const QStringList &FileInfo::keywords() const
 {
-    return m_keywords;
+    return d->m_keywords;
 }
 
 const QStringList &FileInfo::categories() const
 {
-    return m_categories;
+    return d->m_categories;
 }
 
 const QString &FileInfo::category() const
 {
-    return m_category;
+    return d->m_category;
 }
 
 bool FileInfo::operator==(const FileInfo &other) const
 {
-    return m_path == other.m_path;
+    return d->m_path == other.d->m_path;
 }
 
 bool FileInfo::operator!=(const FileInfo &other) const
@@ -124,15 +145,15 @@ bool FileInfo::operator!=(const FileInfo &other) const
 
 bool FileInfo::operator<(const FileInfo &other) const
 {
-    return m_displayName < other.m_displayName;
+    return d->m_displayName < other.d->m_displayName;
 }
 
 bool FileInfo::operator<=(const FileInfo &other) const
 {
-    return !(other.m_displayName < m_displayName);
+    return !(other.d->m_displayName < d->m_displayName);
 }
 
 uint qHash(const std::shared_ptr<FileInfo> &item, uint seed)
 {
-    return seed == item->m_pathHashSeed ? item->m_pathHash : qHash(item->path(), seed);
+    return seed == item->d->m_pathHashSeed ? item->d->m_pathHash : qHash(item->path(), seed);
 }

@@ -14,6 +14,7 @@
 #include <memory>
 
 class FileInfo;
+class FileInfoPrivate;
 
 /**
  * The hash of a shared record in QSet and QHash: that of its path. Elements still compare by
@@ -76,24 +77,7 @@ public:
     bool operator<=(const FileInfo &other) const;
 
 private:
-    const QString m_displayName;
-    const QString m_path;
-    const QString m_fileName;
-    const QString m_name;
-    const QString m_localName;
-    const QString m_genericName;
-    const QString m_localGenericName;
-    const QString m_comment;
-    const QString m_localComment;
-    const QString m_executableName;
-    const QString m_icon;
-    const QStringList m_keywords;
-    const QStringList m_categories;
-    const QString m_category;
-    // The index hashes a record once for every key it is filed under, always with the process's
-    // seed, which every new QHash takes: that hash is worked out once.
-    const uint m_pathHashSeed;
-    const uint m_pathHash;
+    const std::unique_ptr<const FileInfoPrivate> d;
 
     friend uint qHash(const std::shared_ptr<FileInfo> &item, uint seed);
 };
