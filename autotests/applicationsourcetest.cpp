@@ -55,8 +55,7 @@ void ApplicationSourceTest::classify_data()
     QTest::addRow("YaST group") << "yast.desktop" << QByteArray("X-SuSE-YaST-Group=Hardware\n") << both << Kind::ClassicSettings
                                 << "a classic settings item by its X-SuSE-YaST-Group";
     QTest::addRow("hidden") << "hidden.desktop" << QByteArray("NoDisplay=true\n") << both << Kind::Unaccepted << "NoDisplay is true";
-    QTest::addRow("second override, menu") << "overridden.desktop" << QByteArray() << both << Kind::SettingsLauncher
-                                           << "its command opens a settings module";
+    QTest::addRow("second override, menu") << "overridden.desktop" << QByteArray() << both << Kind::SettingsLauncher << "its command opens a settings module";
     QTest::addRow("second override, index") << "overridden.desktop" << QByteArray() << first << Kind::Application << QString();
     QTest::addRow("empty file") << "empty.desktop" << QByteArray("-") << both << Kind::Unaccepted << "no desktop entry could be read";
 }

@@ -40,9 +40,8 @@ int main(int argc, char **argv)
     const bool ok = !missing.isLoaded() && StartMenuUtils::systemRoot() == root.path() && !StartMenuUtils::appSearchPaths().isEmpty()
         && QString::fromLatin1(LOG_GENERAL().categoryName()) == QLatin1String("quorvex.nimb-start-menu") && GetNimbDir(NimbDir::WindowManager).size() > 0
         && !Menu::exists() && SettingsMap::loadSettingsMap().isEmpty() && !Entry().hasChildren() && Indexer().find(QStringLiteral("anything")).isEmpty()
-        && TalvoUpdateState::UpdateState::getCurrentState() == 0
-        && SearchSettings() == SearchSettings() && MenuSettings().getTabs().size() == 6 && FolderTableModel().columnCount() > 0
-        && BalooCtl::progressFromStatus(QString()) == 100;
+        && TalvoUpdateState::UpdateState::getCurrentState() == 0 && SearchSettings() == SearchSettings() && MenuSettings().getTabs().size() == 6
+        && FolderTableModel().columnCount() > 0 && BalooCtl::progressFromStatus(QString()) == 100;
     std::printf("package client: %s (library %s)\n", ok ? "ok" : "broken", NIMBSTARTMENU_VERSION_STRING);
     return ok ? 0 : 1;
 }

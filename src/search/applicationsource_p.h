@@ -7,8 +7,8 @@
 #define NIMBSTARTMENU_APPLICATIONSOURCE_P_H
 
 #include "filewalk_p.h"
-#include "nimbstartmenu_export.h"
 #include "nimbdesktopentry.h"
+#include "nimbstartmenu_export.h"
 #include "settingsmap.h"
 
 #include <QMap>

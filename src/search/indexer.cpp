@@ -147,7 +147,6 @@ QString localText(const std::string &local, const std::string &plain, const QStr
     return local == plain ? plainText : QString::fromStdString(local);
 }
 
-
 // A module's keywords are one text; the parts between separators are kept, empty ones included,
 // as the record shows them. A module without keywords has none, not one empty keyword.
 QStringList splitKeywords(const QString &keywords)

@@ -29,7 +29,9 @@ namespace Commands
 int classicMenu(const Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("state"), QStringLiteral("Switch the classic menu on or off; without it, print its state."), QStringLiteral("[on|off]"));
+    parser.addPositionalArgument(QStringLiteral("state"),
+                                 QStringLiteral("Switch the classic menu on or off; without it, print its state."),
+                                 QStringLiteral("[on|off]"));
     if (!Cli::parse(parser, invocation, QStringLiteral("Whether the window manager shows its classic menu instead of the start menu."))) {
         return Cli::UsageError;
     }

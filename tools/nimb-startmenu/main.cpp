@@ -103,7 +103,9 @@ int main(int argc, char **argv)
         {QStringLiteral("json"), QStringLiteral("Print one JSON document instead of text.")},
         {QStringLiteral("debug"), QStringLiteral("Switch the debug log on for this run.")},
     });
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The command to run, with its own arguments."), QStringLiteral("COMMAND [ARGUMENTS...]"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("The command to run, with its own arguments."),
+                                 QStringLiteral("COMMAND [ARGUMENTS...]"));
     // Options after the command name belong to the command.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!parser.parse(app.arguments())) {

@@ -171,7 +171,10 @@ int change(const Cli::Invocation &invocation, const QCommandLineParser &parser, 
     if (text) {
         const QVariant typed = fromText(*text, value->get(search).userType());
         if (!typed.isValid()) {
-            return Cli::usageError(parser, QStringLiteral("%1 takes %2").arg(name, value->get(search).userType() == QMetaType::Bool ? QStringLiteral("true or false") : QStringLiteral("a number")));
+            return Cli::usageError(
+                parser,
+                QStringLiteral("%1 takes %2")
+                    .arg(name, value->get(search).userType() == QMetaType::Bool ? QStringLiteral("true or false") : QStringLiteral("a number")));
         }
         value->set(search, typed);
     } else {
@@ -187,10 +190,13 @@ namespace Commands
 int settings(const Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("action"),
-                                 QStringLiteral("show: every preference; set NAME VALUE: change one (lists separated by commas); reset NAME: back to its default."),
-                                 QStringLiteral("show|set NAME VALUE|reset NAME"));
-    if (!Cli::parse(parser, invocation, QStringLiteral("The start menu's and the search's preferences, by their property names, saved to the configuration file."))) {
+    parser.addPositionalArgument(
+        QStringLiteral("action"),
+        QStringLiteral("show: every preference; set NAME VALUE: change one (lists separated by commas); reset NAME: back to its default."),
+        QStringLiteral("show|set NAME VALUE|reset NAME"));
+    if (!Cli::parse(parser,
+                    invocation,
+                    QStringLiteral("The start menu's and the search's preferences, by their property names, saved to the configuration file."))) {
         return Cli::UsageError;
     }
     const QStringList arguments = parser.positionalArguments();
@@ -207,6 +213,7 @@ int settings(const Cli::Invocation &invocation)
     if (action == QLatin1String("show") || action == QLatin1String("set") || action == QLatin1String("reset")) {
         return Cli::usageError(parser, QStringLiteral("wrong number of arguments for \"settings %1\"").arg(action));
     }
-    return Cli::usageError(parser, action.isEmpty() ? QStringLiteral("settings needs an action") : QStringLiteral("unknown settings action \"%1\"").arg(action));
+    return Cli::usageError(parser,
+                           action.isEmpty() ? QStringLiteral("settings needs an action") : QStringLiteral("unknown settings action \"%1\"").arg(action));
 }
 }

@@ -28,7 +28,9 @@ namespace Commands
 int updateState(const Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("activate"), QStringLiteral("Ask the update service to activate the available update."), QStringLiteral("[activate]"));
+    parser.addPositionalArgument(QStringLiteral("activate"),
+                                 QStringLiteral("Ask the update service to activate the available update."),
+                                 QStringLiteral("[activate]"));
     if (!Cli::parse(parser, invocation, QStringLiteral("The operating system's update state and the power icon that goes with it."))) {
         return Cli::UsageError;
     }
@@ -67,8 +69,8 @@ int updateState(const Cli::Invocation &invocation)
         return Cli::Success;
     }
     const QString kind = StartMenuUtils::isMajorUpdateAvailable() || StartMenuUtils::isMajorUpdateActive() ? QStringLiteral(" (major)")
-        : mode->isUpdateAvailable() || mode->isUpdateActive()                                                ? QStringLiteral(" (minor)")
-                                                                                                              : QString();
+        : mode->isUpdateAvailable() || mode->isUpdateActive()                                              ? QStringLiteral(" (minor)")
+                                                                                                           : QString();
     Cli::print(QStringLiteral("update available:       %1%2").arg(yesNo(mode->isUpdateAvailable()), mode->isUpdateAvailable() ? kind : QString()));
     Cli::print(QStringLiteral("update being activated: %1%2").arg(yesNo(mode->isUpdateActive()), mode->isUpdateActive() ? kind : QString()));
     Cli::print(QStringLiteral("power icon:             %1").arg(mode->icon()));
