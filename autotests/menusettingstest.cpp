@@ -802,13 +802,7 @@ void MenuSettingsTest::saveKeepsOtherEntries()
 
 void MenuSettingsTest::saveKeepsValuesOfOtherWriters_data()
 {
-    QTest::addColumn<bool>("loadFirst");
-    QTest::addColumn<bool>("changeHere");
-
-    QTest::addRow("save without load") << false << false;
-    QTest::addRow("file written after load") << true << false;
-    QTest::addRow("changed here, without load") << false << true;
-    QTest::addRow("changed here, after load") << true << true;
+    TestSupport::addOtherWriterRows();
 }
 
 void MenuSettingsTest::saveKeepsValuesOfOtherWriters()

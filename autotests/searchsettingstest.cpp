@@ -504,13 +504,7 @@ void SearchSettingsTest::loadKeepsValuesIfFileCannotBeOpened()
 
 void SearchSettingsTest::saveKeepsValuesOfOtherWriters_data()
 {
-    QTest::addColumn<bool>("loadFirst");
-    QTest::addColumn<bool>("changeHere");
-
-    QTest::addRow("save without load") << false << false;
-    QTest::addRow("file written after load") << true << false;
-    QTest::addRow("changed here, without load") << false << true;
-    QTest::addRow("changed here, after load") << true << true;
+    TestSupport::addOtherWriterRows();
 }
 
 void SearchSettingsTest::saveKeepsValuesOfOtherWriters()

@@ -62,6 +62,19 @@ inline bool writeNewVersion(const QString &path, const QByteArray &content)
         && file.flush() && file.setFileTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC).addSecs(++version), QFileDevice::FileModificationTime);
 }
 
+/// The rows of a save() that meets values another writer put into the file: whether the object
+/// loaded before the other writer wrote, and whether it changed the value itself.
+inline void addOtherWriterRows()
+{
+    QTest::addColumn<bool>("loadFirst");
+    QTest::addColumn<bool>("changeHere");
+
+    QTest::addRow("save without load") << false << false;
+    QTest::addRow("file written after load") << true << false;
+    QTest::addRow("changed here, without load") << false << true;
+    QTest::addRow("changed here, after load") << true << true;
+}
+
 /**
  * Lines that make QSettings report a format error, as they turn up in hand-edited files, by what
  * they are. QSettings still reads the entries that follow.

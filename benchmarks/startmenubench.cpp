@@ -1486,7 +1486,7 @@ struct GoalOutcome {
     double ratio = -1;
     bool met = false;
     bool known = false;
-    bool published = false; // the peer's figure is the issue's, not measured here
+    bool published = false; // the peer's figure is a published one, not measured here
 };
 
 GoalOutcome evaluate(const Goal &goal, const JobResult *ours, const JobResult *peer)
@@ -1607,7 +1607,7 @@ void Bench::printReport() const
                     qPrintable(peer && peer->ran() ? formatTime(peer->perUnitMs()) : QStringLiteral("-")));
     }
 
-    std::printf("\npublished figures of the peers, from the issue (another machine, 1,426 and 10,000 files; not measured here):\n");
+    std::printf("\npublished figures of the peers (another machine, 1,426 and 10,000 files; not measured here):\n");
     for (const char *line : publishedFigures) {
         std::printf("  %s\n", line);
     }
