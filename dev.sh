@@ -24,6 +24,10 @@ packages=(
     dbus baloo-kf5 qml-module-qtqml
     libglib2.0-dev libkf5service-bin
     clang libclang-rt-14-dev llvm-14
+    libkf5kio-dev qtquickcontrols2-5-dev qtdeclarative5-dev-tools
+    qml-module-qtquick2 qml-module-qtquick-controls2 qml-module-qtquick-templates2
+    qml-module-qtquick-layouts qml-module-qtquick-window2 qml-module-qttest
+    xvfb xauth
 )
 
 BUILD_DIR=${BUILD_DIR:-build}
