@@ -3,7 +3,8 @@
 # SPDX-License-Identifier: LGPL-2.1-or-later
 #
 # Sets up a fresh Debian 12 machine, builds, and runs the demo or the tests.
-#   ./dev.sh demo      install what is missing, build, run the command-line tool on the bundled demo data
+#   ./dev.sh demo      install what is missing, build the command-line tool, run it on the bundled demo
+#                      data (one line a stage; the package and build output go to BUILD_DIR/demo.log)
 #   ./dev.sh unit      install what is missing, build, run the test suite through CTest (the quick check)
 #   ./dev.sh sanitize  the test suite built with clang, under AddressSanitizer, UndefinedBehaviorSanitizer
 #                      and LeakSanitizer (the build also holds the fuzz targets, whose seeds it replays)
@@ -108,21 +109,125 @@ run_fuzz() {
     return $failed
 }
 
+# One line a stage on the terminal; what the stage prints goes to the demo's log. A failed stage
+# shows the end of the log.
+demo_stage() {
+    local title=$1 start=$SECONDS elapsed
+    shift
+    printf '%s... ' "$title"
+    if "$@" >>"$demo_log" 2>&1; then
+        elapsed=$((SECONDS - start))
+        printf 'done in %d:%02d, log in %s\n' $((elapsed / 60)) $((elapsed % 60)) "$BUILD_DIR/demo.log"
+    else
+        echo "failed; the end of $demo_log:"
+        tail -n 30 "$demo_log"
+        exit 1
+    fi
+}
+
+# The demo needs the tool alone (and the window manager tool's stand-in, which the classic-menu
+# command runs): not the tests, the benchmarks or the fuzz targets.
+build_demo() {
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+    cmake --build "$BUILD_DIR" -j2 --target nimb-startmenu nimb-wmfunc
+}
+
+# Why the demo data leaves a file out of the menu; each file says so in its "# Dropped" comment.
+demo_left_out_reason() {
+    case $1 in
+    hidden-helper) echo "NoDisplay=true" ;;
+    other-desktop-panel) echo "only for another desktop" ;;
+    kcm_demo_mouse) echo "a settings module, listed from the settings tree" ;;
+    yast-printer) echo "a YaST module, searched as a setting" ;;
+    talvo-display-settings) echo "a settings application, searched as a setting" ;;
+    *) echo "see: entry $2" ;;
+    esac
+}
+
+run_demo() {
+    mkdir -p "$BUILD_DIR"
+    local build_dir home tool
+    build_dir=$(cd "$BUILD_DIR" && pwd)
+    demo_log="$build_dir/demo.log"
+    : >"$demo_log"
+    local missing=0 package
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing=$((missing + 1))
+    done
+    if [[ $missing -eq 0 ]]; then
+        echo "packages: all ${#packages[@]} installed"
+    else
+        demo_stage "installing $missing packages" install_missing
+    fi
+    demo_stage "building" build_demo
+
+    # A home of the demo's own, kept for the "try" lines below and emptied by the next demo run:
+    # the menu tree and the preferences are written below it, never below the user's home.
+    home="$build_dir/demo-home"
+    rm -rf "$home"
+    mkdir -p "$home"
+    tool="$BUILD_DIR/bin/nimb-startmenu"
+    demo() { PATH="$build_dir/bin:$PATH" "$tool" --root data/demo --home "$home" "$@"; }
+    # A match a line: continuation lines, if the tool prints any, are left out.
+    demo_search() {
+        local out
+        if out=$(demo search "$@"); then
+            grep -v '^[[:space:]]' <<<"$out" || true
+        else
+            echo "  (nimb-startmenu search failed)"
+        fi
+    }
+
+    echo
+    echo "== The menu tree nimb-startmenu writes for the demo's applications (data/demo)"
+    if ! demo menu update >>"$demo_log" 2>&1; then
+        echo "nimb-startmenu menu update failed; the end of $demo_log:"
+        tail -n 30 "$demo_log"
+        exit 1
+    fi
+    local tree="$home/.nimb/startmenu2" folder file name names count=0
+    for folder in "$tree"/*/; do
+        names=()
+        for file in "$folder"*.desktop; do
+            [[ -e $file ]] || continue
+            name=$(grep -m 1 '^Name=' "$file" | cut -d= -f2-)
+            names+=("$name")
+            count=$((count + 1))
+        done
+        [[ ${#names[@]} -eq 0 ]] && continue
+        printf '  %-12s %s\n' "$(basename "$folder")" "$(printf '%s\n' "${names[@]}" | LC_ALL=C sort | paste -sd, - | sed 's/,/, /g')"
+    done
+    echo "  ($count applications, in $tree)"
+
+    local left_out=() id
+    for file in data/demo/usr/share/applications/*.desktop data/demo/usr/local/share/applications/*.desktop; do
+        id=$(basename "$file" .desktop)
+        compgen -G "$tree/*/$id.desktop" >/dev/null && continue
+        left_out+=("$id ($(demo_left_out_reason "$id" "$file"))")
+    done
+    local joined
+    joined=$(printf '%s; ' "${left_out[@]}")
+    echo "  left out: ${joined%; }"
+
+    local query
+    for query in "Abacus" "text editor" "t"; do
+        echo
+        echo "== nimb-startmenu search $query"
+        demo_search $query --limit 4
+    done
+    echo
+    echo "== LANG=de_DE.UTF-8 nimb-startmenu search Texteditor   (the demo carries German and Russian)"
+    LANG=de_DE.UTF-8 LC_ALL= LANGUAGE= demo_search Texteditor --limit 4
+
+    echo
+    printf 'try:  %s --root data/demo --home %q search chess\n' "$tool" "$home"
+    printf 'try:  LANG=ru_RU.UTF-8 %s --root data/demo --home %q menu show\n' "$tool" "$home"
+    printf 'try:  %s --root data/demo --home %q entry data/demo/usr/share/applications/hidden-helper.desktop\n' "$tool" "$home"
+}
+
 case "${1:-}" in
 demo)
-    install_missing
-    build
-    demo_home=$(mktemp -d)
-    trap 'rm -rf "$demo_home"' EXIT
-    demo() { "$BUILD_DIR/bin/nimb-startmenu" --root data/demo --home "$demo_home" "$@"; }
-    echo "== nimb-startmenu menu update   (the menu tree of the demo's applications, in a throw-away home)"
-    demo menu update | tail -n 1
-    echo "== nimb-startmenu menu show"
-    demo menu show
-    for query in "Abacus" "text editor" "t"; do
-        echo "== nimb-startmenu search $query"
-        demo search $query --limit 4
-    done
+    run_demo
     ;;
 unit)
     run_unit
