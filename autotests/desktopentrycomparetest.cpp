@@ -499,7 +499,7 @@ void DesktopEntryCompareTest::compareCorpus()
     const QByteArray variable = qgetenv("NIMB_DESKTOP_CORPUS");
     const QString corpus = variable.isEmpty() ? defaultCorpus : QFile::decodeName(variable);
     if (!QFileInfo(corpus).isDir()) {
-        QSKIP(qPrintable(QStringLiteral("No corpus of desktop files at %1; build one with make-corpus.sh or set NIMB_DESKTOP_CORPUS").arg(corpus)));
+        QSKIP(qPrintable(QStringLiteral("No corpus of desktop files at %1; set NIMB_DESKTOP_CORPUS to a folder of real desktop files").arg(corpus)));
     }
 
     const QDir scratch(m_home.filePath(QStringLiteral("scratch")));
