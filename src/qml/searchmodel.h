@@ -1,0 +1,75 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#ifndef NIMBSTARTMENU_QML_SEARCHMODEL_H
+#define NIMBSTARTMENU_QML_SEARCHMODEL_H
+
+#include <KRunner/QueryMatch>
+
+#include <QAbstractListModel>
+
+#include <memory>
+
+class IndexingRunner;
+
+/**
+ * The results of the start menu's search for @c query, best first: the matches that ServiceFinder
+ * finds in the index of an IndexingRunner, in their order of relevance.
+ *
+ * The index is built at the first query and built again after each update of the menu tree, never
+ * per query.
+ */
+class SearchModel : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
+    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
+
+public:
+    enum Roles {
+        TextRole = Qt::UserRole + 1,
+        SubtextRole,
+        IconNameRole,
+        RelevanceRole,
+        MatchTypeRole,
+        DataRole,
+    };
+    Q_ENUM(Roles)
+
+    explicit SearchModel(QObject *parent = nullptr);
+    ~SearchModel() override;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    QString query() const;
+    void setQuery(const QString &query);
+
+    /// The value of the role named @p role at @p row; undefined outside the rows.
+    Q_INVOKABLE QVariant get(int row, const QString &role) const;
+
+    /// Runs the result of @p row; false if there is none. A failure shows in launchFailed().
+    Q_INVOKABLE bool run(int row);
+
+    /// Empties the index; the next query builds it again.
+    void invalidateIndex();
+
+Q_SIGNALS:
+    void queryChanged();
+    void countChanged();
+    void launchFailed(const QString &name, const QString &error);
+
+private:
+    void search();
+    void buildIndex();
+
+    QString m_query;
+    QList<Plasma::QueryMatch> m_matches;
+    std::unique_ptr<IndexingRunner> m_runner;
+    bool m_indexed = false;
+};
+
+#endif
