@@ -1,0 +1,21 @@
+// SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+ApplicationWindow {
+    id: window
+
+    width: 760
+    height: 560
+    visible: true
+    title: qsTr("Start menu")
+
+    StartMenu {
+        anchors.fill: parent
+        focus: true
+        initialQuery: typeof startQuery === "string" ? startQuery : ""
+        onCloseRequested: window.close()
+    }
+}
