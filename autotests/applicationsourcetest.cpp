@@ -57,7 +57,15 @@ void ApplicationSourceTest::classify_data()
     QTest::addRow("hidden") << "hidden.desktop" << QByteArray("NoDisplay=true\n") << both << Kind::Unaccepted << "NoDisplay is true";
     QTest::addRow("second override, menu") << "overridden.desktop" << QByteArray() << both << Kind::SettingsLauncher << "its command opens a settings module";
     QTest::addRow("second override, index") << "overridden.desktop" << QByteArray() << first << Kind::Application << QString();
-    QTest::addRow("empty file") << "empty.desktop" << QByteArray("-") << both << Kind::Unaccepted << "no desktop entry could be read";
+    // What the desktop-entry reader turns away, each with its cause. "-" and the names after it stand
+    // for a file that is no entry: an empty one, none, a folder, one larger than an entry may be.
+    QTest::addRow("empty file") << "empty.desktop" << QByteArray("-") << both << Kind::Unaccepted << "it has no [Desktop Entry] group";
+    QTest::addRow("no such file") << "missing.desktop" << QByteArray("-missing") << both << Kind::Unaccepted << "there is no such file";
+    QTest::addRow("folder") << "folder.desktop" << QByteArray("-folder") << both << Kind::Unaccepted << "it is a folder";
+    QTest::addRow("too large") << "large.desktop" << QByteArray("-large") << both << Kind::Unaccepted
+                               << "it is larger than 1024 KiB, the most a desktop file may be";
+    QTest::addRow("not UTF-8") << "latin1.desktop" << QByteArray("Comment=Caf\xe9\n") << both << Kind::Unaccepted << "it is not UTF-8 text";
+    QTest::addRow("NUL byte") << "nul.desktop" << QByteArray("Comment=a\0b\n", 12) << both << Kind::Unaccepted << "it is not UTF-8 text";
 }
 
 void ApplicationSourceTest::classify()
@@ -73,8 +81,14 @@ void ApplicationSourceTest::classify()
     table.insert(QStringLiteral("talvo-power"), SettingsMapRecord{QStringLiteral("talvo-power"), 8, QString(), QString(), false});
 
     const QString path = m_dir.filePath(QStringLiteral("applications/") + fileName);
-    const QByteArray content = extra == "-" ? QByteArray() : "[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\n" + extra;
-    QVERIFY(TestSupport::writeNewVersion(path, content));
+    if (extra == "-folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (extra == "-large") {
+        QVERIFY(TestSupport::writeNewVersion(path, "[Desktop Entry]\n" + QByteArray(int(NimbDesktopEntry::MaxFileSize), '#')));
+    } else if (extra != "-missing") {
+        const QByteArray content = extra == "-" ? QByteArray() : "[Desktop Entry]\nType=Application\nName=Tool\nExec=tool\n" + extra;
+        QVERIFY(TestSupport::writeNewVersion(path, content));
+    }
 
     const ApplicationSource source(overrides, table);
     const ApplicationSource::Item item = source.read(path);

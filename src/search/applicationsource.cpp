@@ -8,10 +8,16 @@
 #include "logging.h"
 #include "startmenuutils.h"
 #include "treeformat_p.h"
+#include "utf8validator_p.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
+
+#include <sys/stat.h>
 
 ApplicationSource::ApplicationSource(Overrides overrides, const QMap<QString, SettingsMapRecord> &settingsMap)
     : m_settingsMap(settingsMap)
@@ -35,7 +41,7 @@ ApplicationSource::Item ApplicationSource::read(const QString &path) const
     Item item{Kind::Unaccepted, NimbDesktopEntry(path.toStdString()), QString()};
     std::string why;
     if (!item.entry.isLoaded()) {
-        why = "no desktop entry could be read";
+        why = unreadableReason(path).toStdString();
     } else if (item.entry.isValid(&why) && item.entry.isSuitable(&why) && item.entry.isDisplayable(&why) && item.entry.isForNimb(&why)) {
         const QFileInfo file(path);
         const QString fileName = file.fileName();
@@ -80,4 +86,33 @@ ApplicationSource::Kind ApplicationSource::classify(const QString &completeBaseN
 bool ApplicationSource::hasYastGroup(const NimbDesktopEntry &entry)
 {
     return !entry.getUnknownValue(TreeFormat::yastGroupKey).empty();
+}
+
+QString ApplicationSource::unreadableReason(const QString &path)
+{
+    // The checks of the desktop-entry reader, in its order; they are asked only of the rare file that
+    // fails, so that the walks pay nothing for them.
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? QStringLiteral("there is no such file")
+                                                   : QStringLiteral("it cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return QStringLiteral("it is a folder");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return QStringLiteral("it is not a regular file");
+    }
+    if (std::size_t(status.st_size) > NimbDesktopEntry::MaxFileSize) {
+        return QStringLiteral("it is larger than %1 KiB, the most a desktop file may be").arg(NimbDesktopEntry::MaxFileSize / 1024);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+    }
+    const QByteArray contents = file.read(qint64(NimbDesktopEntry::MaxFileSize) + 1);
+    if (!Utf8Validator::isValid(std::string_view(contents.constData(), std::size_t(contents.size())))) {
+        return QStringLiteral("it is not UTF-8 text");
+    }
+    return QStringLiteral("it has no [Desktop Entry] group");
 }

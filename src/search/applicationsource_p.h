@@ -42,14 +42,16 @@ public:
         ClassicSettings, ///< a classic settings item: a settings-table row marked so, or a YaST group
         SettingsApplication, ///< another row of the settings-applications table
         SettingsLauncher, ///< its command only opens a settings module, which the settings tree offers
-        Unaccepted, ///< fails the acceptance test (not readable, not valid, not shown here)
+        Unaccepted, ///< not a desktop entry that can be read, or fails the acceptance test
     };
 
     struct Item {
         Kind kind = Kind::Unaccepted;
         /// The entry with its overrides applied (for an accepted one).
         NimbDesktopEntry entry;
-        /// Why it is not an application; empty for one.
+        /// Why it is not an application; empty for one. For a file that is not read as a desktop
+        /// entry at all, the cause: no such file, a folder, not a regular file, too large, not UTF-8
+        /// text, no "[Desktop Entry]" group, or the system's reason why it cannot be read.
         QString reason;
     };
 
@@ -63,14 +65,27 @@ public:
     /// Whether an override may patch the file of this name (so that its bytes do not tell all).
     bool mayBeOverridden(const QString &fileName) const;
 
-    /// Calls visit(path) with every desktop file below @p folders, in walk order, but for those of
-    /// the excluded folder.
+    /// Whether the file at @p path lies directly in the excluded folder, the desktop's own launchers,
+    /// which neither the menu nor the index reads (a folder below it they do).
+    bool isExcluded(const QString &path) const
+    {
+        return StartMenuUtils::folderOf(path) == m_excludedFolder;
+    }
+
+    /// The excluded folder, below the system root.
+    const QString &excludedFolder() const
+    {
+        return m_excludedFolder;
+    }
+
+    /// Calls visit(path) with every desktop file below @p folders, in walk order, but for the
+    /// excluded ones.
     template<typename Visit>
     void forEachDesktopFile(const QStringList &folders, Visit visit) const
     {
         for (const QString &folder : folders) {
             StartMenuUtils::walkFiles(folder, false, isDesktopFileName, [&](const QString &path) {
-                if (StartMenuUtils::folderOf(path) != m_excludedFolder) {
+                if (!isExcluded(path)) {
                     visit(path);
                 }
             });
@@ -85,6 +100,9 @@ public:
 
     /// Whether the entry names a settings group, which makes it a classic settings item.
     static bool hasYastGroup(const NimbDesktopEntry &entry);
+
+    /// Why the file at @p path gives no desktop entry, for one that does not load.
+    static QString unreadableReason(const QString &path);
 
     /// Whether a file name ends in ".desktop".
     static bool isDesktopFileName(const char *name)
