@@ -4,7 +4,8 @@
 # Installs the build into a scratch prefix, then configures, builds and runs a client that knows the
 # library only through find_package(NimbStartMenu), and the same client built with the flags of the
 # installed pkg-config file alone. Checks the files a packager ships beside the library: the
-# logging-categories file, and the window manager tool's stand-in only when asked for.
+# logging-categories file, and the window manager tool's stand-in only when asked for. Last, checks
+# that configuring for a prefix where the library would not find its data warns.
 
 function(run_step what)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -103,3 +104,23 @@ if(standin AND NOT standin_expected)
 elseif(NOT standin AND standin_expected)
     message(FATAL_ERROR "NIMBSTARTMENU_INSTALL_WMFUNC_STANDIN is on, but nimb-wmfunc was not installed")
 endif()
+
+# Configured for a prefix whose data folder is not the one the library reads, the build says so;
+# for /usr, however spelled, it says nothing.
+get_filename_component(source_dir "${CLIENT_SOURCE_DIR}/../.." ABSOLUTE)
+set(warning_text "but the library reads it from /usr/share/nimb-start-menu")
+foreach(case "/usr/local:warns" "/opt/nimb:warns" "/usr:silent" "/usr/:silent")
+    string(REPLACE ":" ";" case "${case}")
+    list(GET case 0 case_prefix)
+    list(GET case 1 expected)
+    file(REMOVE_RECURSE "${WORK_DIR}/prefixcheck")
+    run_step("configuring for ${case_prefix}" "${CMAKE_COMMAND}" -S "${source_dir}" -B "${WORK_DIR}/prefixcheck"
+        -G "${CMAKE_GENERATOR}" "-DCMAKE_INSTALL_PREFIX=${case_prefix}" -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF)
+    string(REGEX REPLACE "[ \n]+" " " step_output "${step_output}")
+    string(FIND "${step_output}" "${warning_text}" found)
+    if(expected STREQUAL "warns" AND found EQUAL -1)
+        message(FATAL_ERROR "configured for ${case_prefix}, the build does not warn that the library will not find its data")
+    elseif(expected STREQUAL "silent" AND NOT found EQUAL -1)
+        message(FATAL_ERROR "configured for ${case_prefix}, the build warns about the data folder:\n${step_output}")
+    endif()
+endforeach()
