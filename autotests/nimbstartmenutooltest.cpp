@@ -5,6 +5,8 @@
 
 // Runs the built nimb-startmenu tool on the demo root, as a user would.
 
+#include "testsupport.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -55,6 +57,17 @@ private Q_SLOTS:
     void watchReportsNewApplication();
     void noMenuTree_data();
     void noMenuTree();
+    void oneJsonDocument_data();
+    void oneJsonDocument();
+    void optionsAfterTheCommand();
+    void entryReasons_data();
+    void entryReasons();
+    void escapesTextFromFiles_data();
+    void escapesTextFromFiles();
+    void readOnlyCommandsWriteNothing_data();
+    void readOnlyCommandsWriteNothing();
+    void settingsMessages_data();
+    void settingsMessages();
 
 private:
     QProcessEnvironment environment() const;
@@ -205,35 +218,43 @@ void NimbStartMenuToolTest::search_data()
 {
     QTest::addColumn<QStringList>("query");
     QTest::addColumn<QString>("firstText");
-    QTest::addColumn<QString>("firstType");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("id");
 
-    QTest::addRow("exact name") << QStringList{QStringLiteral("Abacus")} << QStringLiteral("Abacus") << QStringLiteral("exact");
-    QTest::addRow("two words") << QStringList{QStringLiteral("text"), QStringLiteral("editor")} << QStringLiteral("Textloom") << QStringLiteral("possible");
-    QTest::addRow("one letter") << QStringList{QStringLiteral("t")} << QStringLiteral("Tally Sheets") << QStringLiteral("possible");
-    QTest::addRow("power action") << QStringList{QStringLiteral("reboot")} << QStringLiteral("Restart") << QStringLiteral("possible");
-    QTest::addRow("settings module") << QStringList{QStringLiteral("glidepoint")} << QStringLiteral("Glidepoint") << QStringLiteral("exact");
-    QTest::addRow("settings module keyword") << QStringList{QStringLiteral("mouse")} << QStringLiteral("Glidepoint") << QStringLiteral("possible");
+    QTest::addRow("exact name") << QStringList{QStringLiteral("Abacus")} << QStringLiteral("Abacus") << QStringLiteral("application")
+                                << QStringLiteral("abacus-calculator.desktop");
+    QTest::addRow("two words") << QStringList{QStringLiteral("text"), QStringLiteral("editor")} << QStringLiteral("Textloom") << QStringLiteral("application")
+                               << QStringLiteral("io.nimbdemo.Textloom.desktop");
+    QTest::addRow("one letter") << QStringList{QStringLiteral("t")} << QStringLiteral("Tally Sheets") << QStringLiteral("application")
+                                << QStringLiteral("io.nimbdemo.TallySheets.desktop");
+    QTest::addRow("power action") << QStringList{QStringLiteral("reboot")} << QStringLiteral("Restart") << QStringLiteral("power action")
+                                  << QStringLiteral("reboot.desktop");
+    QTest::addRow("settings module") << QStringList{QStringLiteral("glidepoint")} << QStringLiteral("Glidepoint") << QStringLiteral("settings module")
+                                     << QStringLiteral("kcm_demo_mouse");
+    QTest::addRow("settings module keyword") << QStringList{QStringLiteral("mouse")} << QStringLiteral("Glidepoint") << QStringLiteral("settings module")
+                                             << QStringLiteral("kcm_demo_mouse");
+    QTest::addRow("settings item") << QStringList{QStringLiteral("printer")} << QStringLiteral("Printer") << QStringLiteral("settings item")
+                                   << QStringLiteral("yast-printer.desktop");
 }
 
 void NimbStartMenuToolTest::search()
 {
     QFETCH(QStringList, query);
     QFETCH(QString, firstText);
-    QFETCH(QString, firstType);
+    QFETCH(QString, kind);
+    QFETCH(QString, id);
 
     const Run result = run(QStringList{QStringLiteral("search")} + query + QStringList{QStringLiteral("--limit"), QStringLiteral("1")});
     QCOMPARE(result.exitCode, 0);
     const QStringList lines = QString::fromUtf8(result.out).trimmed().split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 4); // one match in three lines, and the summary
-    const QRegularExpression first(QStringLiteral("^0\\.\\d{5}  (\\S+) +(.+)$"));
-    const QRegularExpressionMatch match = first.match(lines.first());
-    QVERIFY2(match.hasMatch(), qPrintable(lines.first()));
-    QCOMPARE(match.captured(1), firstType);
-    QCOMPARE(match.captured(2), firstText);
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\d+ matches for \"%1\"; indexing [\\d.]+ ms, query [\\d.]+ ms$").arg(query.join(QLatin1Char(' '))))
-                 .match(lines.last())
-                 .hasMatch(),
-             qPrintable(lines.last()));
+    QCOMPARE(lines.size(), 2); // one match in one line, and the summary
+    QCOMPARE(lines.first().split(QRegularExpression(QStringLiteral("  +"))), (QStringList{QStringLiteral("1"), firstText, kind, id}));
+    const QRegularExpressionMatch summary =
+        QRegularExpression(QStringLiteral("^(\\d+) (match|matches) for \"%1\"(, 1 shown)?$").arg(query.join(QLatin1Char(' ')))).match(lines.last());
+    QVERIFY2(summary.hasMatch(), qPrintable(lines.last()));
+    const int count = summary.captured(1).toInt();
+    QCOMPARE(summary.captured(2), count == 1 ? QStringLiteral("match") : QStringLiteral("matches"));
+    QCOMPARE(summary.captured(3).isEmpty(), count == 1);
 }
 
 void NimbStartMenuToolTest::searchJson_data()
@@ -404,7 +425,10 @@ void NimbStartMenuToolTest::fileIndexerFolders()
     configuration.close();
 
     // Removing the last included folder brings the home folder back.
-    QCOMPARE(folders({QStringLiteral("remove"), home}), (QStringList{QStringLiteral("- ") + documents, QStringLiteral("+ ") + home}));
+    QCOMPARE(folders({QStringLiteral("remove"), home}), (QStringList{QStringLiteral("+ ") + home, QStringLiteral("- ") + documents}));
+    const Run text = run({QStringLiteral("files"), QStringLiteral("folders")});
+    QCOMPARE(text.out, QByteArray("indexed      ~/\nnot indexed  ~/documents/\n"));
+    QCOMPARE(text.err, QByteArray("nimb-startmenu: warning: the folder ") + documents.toUtf8() + " does not exist\n");
     const Run unknown = run({QStringLiteral("files"), QStringLiteral("folders"), QStringLiteral("remove"), QStringLiteral("/nowhere")});
     QCOMPARE(unknown.exitCode, 2);
     QVERIFY(unknown.err.startsWith("nimb-startmenu: /nowhere/ is not among the indexer's folders"));
@@ -445,6 +469,9 @@ void NimbStartMenuToolTest::usageErrors_data()
     QTest::addRow("folders edit without a path") << QStringList{QStringLiteral("files"), QStringLiteral("folders"), QStringLiteral("add")}
                                                  << QStringLiteral("files folders takes nothing, or add");
     QTest::addRow("watch with an argument") << QStringList{QStringLiteral("watch"), QStringLiteral("x")} << QStringLiteral("watch takes no arguments");
+    QTest::addRow("empty home") << QStringList{QStringLiteral("paths"), QStringLiteral("--home"), QString()} << QStringLiteral("--home needs a folder");
+    QTest::addRow("settings get without a name") << QStringList{QStringLiteral("settings"), QStringLiteral("get")}
+                                                 << QStringLiteral("wrong number of arguments for \"settings get\"");
 }
 
 void NimbStartMenuToolTest::usageErrors()
@@ -464,24 +491,31 @@ void NimbStartMenuToolTest::usageErrors()
 void NimbStartMenuToolTest::helpForEveryCommand_data()
 {
     QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("option");
     for (const char *command : {"", "menu", "search", "watch", "update-state", "settings", "classic-menu", "files", "paths", "entry"}) {
-        QTest::addRow("%s", *command ? command : "the tool") << QString::fromLatin1(command);
+        for (const char *option : {"--help", "--help-all"}) {
+            QTest::addRow("%s %s", *command ? command : "the tool", option) << QString::fromLatin1(command) << QString::fromLatin1(option);
+        }
     }
 }
 
 void NimbStartMenuToolTest::helpForEveryCommand()
 {
     QFETCH(QString, command);
+    QFETCH(QString, option);
     QStringList arguments;
     if (!command.isEmpty()) {
         arguments.append(command);
     }
-    const Run result = run(arguments + QStringList{QStringLiteral("--help")});
+    const Run result = run(arguments + QStringList{option});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
     QVERIFY2(result.out.startsWith("Usage: "), result.out.constData());
     if (!command.isEmpty()) {
         QVERIFY2(result.out.contains(QStringLiteral(" %1").arg(command).toUtf8()), result.out.constData());
+    }
+    for (const char *global : {"--root <DIR>", "--home <DIR>", "--json", "--verbose", "--debug"}) {
+        QVERIFY2(result.out.contains(global), global);
     }
 }
 
@@ -505,6 +539,8 @@ void NimbStartMenuToolTest::watchReportsNewApplication()
     QTRY_VERIFY_WITH_TIMEOUT(readLines() >= 1, 30000);
     const QJsonObject first = QJsonDocument::fromJson(output.left(output.indexOf('\n'))).object();
     QVERIFY(first.value(QStringLiteral("added")).toArray().size() > 40);
+    const QString time = first.value(QStringLiteral("time")).toString();
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d([+-]\\d\\d:\\d\\d|Z)$")).match(time).hasMatch(), qPrintable(time));
 
     // The new file must be newer than its category folder, as an installed one would be.
     const QString office = m_home->path() + QStringLiteral("/.nimb/startmenu2/office");
@@ -538,46 +574,262 @@ void NimbStartMenuToolTest::watchReportsNewApplication()
     QCOMPARE(process.exitCode(), 0);
 }
 
+enum class Setup {
+    NoTemplate,
+    NoDataFolder,
+    HomeIsAFile,
+    NoRoot,
+};
+Q_DECLARE_METATYPE(Setup)
+
 void NimbStartMenuToolTest::noMenuTree_data()
 {
     QTest::addColumn<QStringList>("command");
-    QTest::addColumn<bool>("homeIsAFile");
+    QTest::addColumn<Setup>("setup");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
 
     const QString noTemplate = QStringLiteral("there is no menu template folder %1/usr/share/nimb-start-menu/startmenu");
+    const QString noData = QStringLiteral("there is no folder %1/usr/share/nimb-start-menu of the library's installed data");
     const QString homeIsAFile = QStringLiteral("cannot create the folder %1/.nimb of the menu tree: Not a directory");
+    const QString noRoot = QStringLiteral("the system root \"%1\" given with --root is not a folder");
     const QStringList update{QStringLiteral("menu"), QStringLiteral("update")};
     const QStringList search{QStringLiteral("search"), QStringLiteral("abacus")};
     const QStringList watch{QStringLiteral("watch")};
-    QTest::addRow("menu update, no template") << update << false << 1 << noTemplate;
-    QTest::addRow("menu update, home is a file") << update << true << 1 << homeIsAFile;
-    QTest::addRow("search, no template") << search << false << 0
+    QTest::addRow("menu update, no template") << update << Setup::NoTemplate << 1 << noTemplate;
+    QTest::addRow("menu update, no data folder") << update << Setup::NoDataFolder << 1 << noData;
+    QTest::addRow("menu update, home is a file") << update << Setup::HomeIsAFile << 1 << homeIsAFile;
+    QTest::addRow("search, no template") << search << Setup::NoTemplate << 0
                                          << QStringLiteral("warning: ") + noTemplate + QStringLiteral("; searching the application folders only");
-    QTest::addRow("watch, no template") << watch << false << 1 << noTemplate;
-    QTest::addRow("watch, home is a file") << watch << true << 1 << homeIsAFile;
+    QTest::addRow("watch, no template") << watch << Setup::NoTemplate << 1 << noTemplate;
+    QTest::addRow("watch, home is a file") << watch << Setup::HomeIsAFile << 1 << homeIsAFile;
+    QTest::addRow("paths, no root") << QStringList{QStringLiteral("paths")} << Setup::NoRoot << 1 << noRoot;
 }
 
 void NimbStartMenuToolTest::noMenuTree()
 {
     QFETCH(QStringList, command);
-    QFETCH(bool, homeIsAFile);
+    QFETCH(Setup, setup);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
 
-    // A root without the template, or the demo root with a home that is a file.
+    // A root without the template or the data, the demo root with a home that is a file, or no root.
+    const bool homeIsAFile = setup == Setup::HomeIsAFile;
     const QString root = homeIsAFile ? QStringLiteral(DEMO_ROOT) : m_home->path() + QStringLiteral("/root");
     const QString home = m_home->path() + QStringLiteral("/home");
-    QVERIFY(QDir().mkpath(root));
-    if (homeIsAFile) {
-        QFile file(home);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    if (setup == Setup::NoTemplate) {
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/usr/share/nimb-start-menu")));
+    } else if (setup == Setup::NoDataFolder) {
+        QVERIFY(QDir().mkpath(root));
+    } else if (homeIsAFile) {
+        TestSupport::writeFile(home, QByteArray());
     }
-    // The last --root and --home count.
-    const Run result = run(QStringList{QStringLiteral("--root"), root, QStringLiteral("--home"), home} + command);
+    // The last --root and --home count, wherever they stand.
+    const Run result = run(command + QStringList{QStringLiteral("--root"), root, QStringLiteral("--home"), home});
     QCOMPARE(result.exitCode, exitCode);
     const QString expected = QStringLiteral("nimb-startmenu: ") + message.arg(homeIsAFile ? home : root) + QLatin1Char('\n');
     QCOMPARE(QString::fromUtf8(result.err), expected);
+}
+
+void NimbStartMenuToolTest::oneJsonDocument_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("entries"); // the length of the array; -1 for an object
+
+    const QString applications = QStringLiteral(DEMO_ROOT "/usr/share/applications/");
+    QTest::addRow("entry, two files") << QStringList{QStringLiteral("entry"),
+                                                     applications + QStringLiteral("abacus-calculator.desktop"),
+                                                     applications + QStringLiteral("hidden-helper.desktop")}
+                                      << 1 << 2;
+    QTest::addRow("entry, one file") << QStringList{QStringLiteral("entry"), applications + QStringLiteral("abacus-calculator.desktop")} << 0 << 1;
+    QTest::addRow("search") << QStringList{QStringLiteral("search"), QStringLiteral("abacus")} << 0 << -1;
+    QTest::addRow("menu show") << QStringList{QStringLiteral("menu"), QStringLiteral("show")} << 0 << -1;
+    QTest::addRow("paths") << QStringList{QStringLiteral("paths")} << 0 << -1;
+    QTest::addRow("settings show") << QStringList{QStringLiteral("settings"), QStringLiteral("show")} << 0 << -1;
+    QTest::addRow("files folders") << QStringList{QStringLiteral("files"), QStringLiteral("folders")} << 0 << -1;
+}
+
+void NimbStartMenuToolTest::oneJsonDocument()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(int, entries);
+
+    QCOMPARE(run({QStringLiteral("menu"), QStringLiteral("update")}).exitCode, 0);
+    // --json after the command, as after any command.
+    const Run result = run(arguments + QStringList{QStringLiteral("--json")});
+    QCOMPARE(result.exitCode, exitCode);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out, &error);
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    QCOMPARE(document.isArray(), entries >= 0);
+    if (entries >= 0) {
+        QCOMPARE(document.array().size(), entries);
+    }
+}
+
+void NimbStartMenuToolTest::optionsAfterTheCommand()
+{
+    // The global options of the command line count wherever they stand; the last of each wins.
+    const QString otherRoot = m_home->path() + QStringLiteral("/other-root");
+    QVERIFY(QDir().mkpath(otherRoot));
+    const Run result = run({QStringLiteral("paths"), QStringLiteral("--root"), otherRoot, QStringLiteral("--json")});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(result.out).object().value(QStringLiteral("systemRoot")).toString(), otherRoot);
+    // A negative number is a value, not an option.
+    const Run negative =
+        run({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("indexSizeLimit"), QStringLiteral("-1"), QStringLiteral("--json")});
+    QCOMPARE(negative.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(negative.out).object().value(QStringLiteral("value")).toInt(), -1);
+}
+
+void NimbStartMenuToolTest::entryReasons_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("menu");
+
+    // "demo/", "home/" and "root/" stand for the demo's application folder, the home and a root of
+    // the test's own; in the menu's answer, "{root}" and "{user's jotter}" for that root and the
+    // second jotter.desktop, in the user's application folder.
+    QTest::addRow("in the menu") << "demo/abacus-calculator.desktop" << 0 << "application"
+                                 << "in the menu as utilities/abacus-calculator.desktop";
+    QTest::addRow("NoDisplay") << "demo/hidden-helper.desktop" << 1 << "unaccepted"
+                               << "left out: NoDisplay is true";
+    QTest::addRow("OnlyShowIn") << "demo/other-desktop-panel.desktop" << 1 << "unaccepted"
+                                << "left out: OnlyShowIn does not list this desktop";
+    QTest::addRow("settings command") << "demo/kcm_demo_mouse.desktop" << 1 << "settings-launcher"
+                                      << "left out: its command opens a settings module";
+    QTest::addRow("settings-table row") << "demo/talvo-display-settings.desktop" << 1 << "classic-settings"
+                                        << "left out: a classic settings item of the settings-applications table";
+    QTest::addRow("YaST group") << "demo/yast-printer.desktop" << 1 << "classic-settings"
+                                << "left out: a classic settings item by its X-SuSE-YaST-Group";
+    QTest::addRow("earlier file of the same name") << "demo/jotter.desktop" << 0 << "application"
+                                                   << "left out: the menu's item utilities/jotter.desktop is the file of the same name {user's jotter}";
+    QTest::addRow("excluded folder") << "root/usr/share/applications/nimbdesktop/panel.desktop" << 1 << "excluded"
+                                     << "left out: it lies in {root}/usr/share/applications/nimbdesktop, the desktop's own launchers";
+    QTest::addRow("outside the application folders") << "home/elsewhere/jotter.desktop" << 0 << "application"
+                                                     << "not read: it is in none of the application folders (\"paths\" lists them)";
+    QTest::addRow("no such file") << "demo/missing.desktop" << 1 << "unaccepted"
+                                  << "left out: there is no such file";
+    QTest::addRow("folder") << "home/elsewhere" << 1 << "unaccepted"
+                            << "left out: it is a folder";
+    QTest::addRow("no [Desktop Entry] group") << "home/elsewhere/notes.desktop" << 1 << "unaccepted"
+                                              << "left out: it has no [Desktop Entry] group";
+}
+
+void NimbStartMenuToolTest::entryReasons()
+{
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, kind);
+    QFETCH(QString, menu);
+
+    // A second jotter.desktop in the user's folder, met after the demo's: the menu's item is its copy.
+    const QString home = m_home->path();
+    const QString userJotter = home + QStringLiteral("/.local/share/applications/jotter.desktop");
+    const QByteArray jotter = TestSupport::readFile(QStringLiteral(DEMO_ROOT "/usr/share/applications/jotter.desktop"));
+    TestSupport::writeFile(userJotter, jotter);
+    TestSupport::writeFile(home + QStringLiteral("/elsewhere/jotter.desktop"), jotter);
+    TestSupport::writeFile(home + QStringLiteral("/elsewhere/notes.desktop"), "[Notes]\nName=Notes\n");
+    const QString root = home + QStringLiteral("/root");
+    TestSupport::writeFile(root + QStringLiteral("/usr/share/applications/nimbdesktop/panel.desktop"), jotter);
+    QCOMPARE(run({QStringLiteral("menu"), QStringLiteral("update")}).exitCode, 0);
+
+    file.replace(QStringLiteral("demo/"), QStringLiteral(DEMO_ROOT "/usr/share/applications/"));
+    file.replace(QStringLiteral("home/"), home + QLatin1Char('/'));
+    const bool ownRoot = file.startsWith(QLatin1String("root/"));
+    file.replace(QStringLiteral("root/"), root + QLatin1Char('/'));
+    const QStringList rootOption = ownRoot ? QStringList{QStringLiteral("--root"), root} : QStringList();
+    const Run result = run(QStringList{QStringLiteral("entry"), file, QStringLiteral("--json")} + rootOption);
+    QCOMPARE(result.exitCode, exitCode);
+    const QJsonObject entry = QJsonDocument::fromJson(result.out).array().first().toObject();
+    QCOMPARE(entry.value(QStringLiteral("kind")).toString(), kind);
+    QCOMPARE(entry.value(QStringLiteral("menu")).toString(),
+             menu.replace(QStringLiteral("{user's jotter}"), userJotter).replace(QStringLiteral("{root}"), root));
+}
+
+void NimbStartMenuToolTest::escapesTextFromFiles_data()
+{
+    QTest::addColumn<QStringList>("command");
+
+    QTest::addRow("entry") << QStringList{QStringLiteral("entry"), QStringLiteral("%1")};
+    QTest::addRow("menu update") << QStringList{QStringLiteral("menu"), QStringLiteral("update")};
+    QTest::addRow("menu show") << QStringList{QStringLiteral("menu"), QStringLiteral("show")};
+    QTest::addRow("search") << QStringList{QStringLiteral("search"), QStringLiteral("ledger")};
+}
+
+void NimbStartMenuToolTest::escapesTextFromFiles()
+{
+    QFETCH(QStringList, command);
+
+    // A name that would set the terminal's title and colour the rest of the screen red.
+    const QString file = m_home->path() + QStringLiteral("/.local/share/applications/io.nimbdemo.Ledger.desktop");
+    TestSupport::writeFile(file, "[Desktop Entry]\nType=Application\nName=Ledger\x1b]0;owned\x07\x1b[31m\nExec=ledger\nCategories=Office;\n");
+    if (command.first() != QLatin1String("menu") || command.last() != QLatin1String("update")) {
+        QCOMPARE(run({QStringLiteral("menu"), QStringLiteral("update")}).exitCode, 0);
+    }
+    command.replaceInStrings(QStringLiteral("%1"), file);
+    const Run result = run(command);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.contains("Ledger\\x1b]0;owned\\x07\\x1b[31m"), result.out.constData());
+    for (const char c : result.out) {
+        QVERIFY2(c == '\n' || uchar(c) >= 0x20, result.out.constData());
+    }
+}
+
+void NimbStartMenuToolTest::readOnlyCommandsWriteNothing_data()
+{
+    QTest::addColumn<QStringList>("command");
+
+    QTest::addRow("paths") << QStringList{QStringLiteral("paths")};
+    QTest::addRow("entry") << QStringList{QStringLiteral("entry"), QStringLiteral(DEMO_ROOT "/usr/share/applications/abacus-calculator.desktop")};
+    QTest::addRow("menu show") << QStringList{QStringLiteral("menu"), QStringLiteral("show")};
+    QTest::addRow("settings show") << QStringList{QStringLiteral("settings"), QStringLiteral("show")};
+    QTest::addRow("settings get") << QStringList{QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("appsMode")};
+}
+
+void NimbStartMenuToolTest::readOnlyCommandsWriteNothing()
+{
+    QFETCH(QStringList, command);
+
+    const QString home = m_home->path() + QStringLiteral("/home");
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(run(command + QStringList{QStringLiteral("--home"), home}).exitCode >= 0);
+    QCOMPARE(QDir(home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+void NimbStartMenuToolTest::settingsMessages_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+
+    QTest::addRow("get") << QStringList{QStringLiteral("get"), QStringLiteral("appsMode")} << QByteArray("tree\n") << QByteArray();
+    QTest::addRow("negative number") << QStringList{QStringLiteral("set"), QStringLiteral("indexSizeLimit"), QStringLiteral("-1")}
+                                     << QByteArray("indexSizeLimit = -1\n") << QByteArray();
+    QTest::addRow("unknown apps mode")
+        << QStringList{QStringLiteral("set"), QStringLiteral("appsMode"), QStringLiteral("grid")} << QByteArray("appsMode = grid\n")
+        << QByteArray("nimb-startmenu: warning: the start menu knows no appsMode \"grid\" (it knows tree, list); stored all the same\n");
+    QTest::addRow("tabs put back") << QStringList{QStringLiteral("set"), QStringLiteral("tabs"), QStringLiteral("apps,leave,params,computer,recent")}
+                                   << QByteArray("tabs = apps,favorites,computer,recent,params,leave\nnote: favorites kept in tabs: enableFavorites is true\n")
+                                   << QByteArray();
+    QTest::addRow("tab taken out") << QStringList{QStringLiteral("set"), QStringLiteral("enableRecent"), QStringLiteral("false")}
+                                   << QByteArray("enableRecent = false\nnote: recent taken out of tabs: enableRecent is false\n") << QByteArray();
+}
+
+void NimbStartMenuToolTest::settingsMessages()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+
+    const Run result = run(QStringList{QStringLiteral("settings")} + arguments);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, out);
+    QCOMPARE(result.err, err);
 }
 
 QTEST_GUILESS_MAIN(NimbStartMenuToolTest)

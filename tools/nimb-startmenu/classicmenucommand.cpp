@@ -13,7 +13,7 @@
 
 namespace
 {
-int report(const Cli::Invocation &invocation, bool enabled)
+int report(Cli::Invocation &invocation, bool enabled)
 {
     if (invocation.json) {
         Cli::printJson(QJsonObject{{QStringLiteral("classicMenu"), enabled}});
@@ -26,16 +26,16 @@ int report(const Cli::Invocation &invocation, bool enabled)
 
 namespace Commands
 {
-int classicMenu(const Cli::Invocation &invocation)
+int classicMenu(Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("state"),
                                  QStringLiteral("Switch the classic menu on or off; without it, print its state."),
                                  QStringLiteral("[on|off]"));
-    if (!Cli::parse(parser, invocation, QStringLiteral("Whether the window manager shows its classic menu instead of the start menu."))) {
-        return Cli::UsageError;
+    if (const auto exit = Cli::parse(parser, invocation, QStringLiteral("Whether the window manager shows its classic menu instead of the start menu."))) {
+        return *exit;
     }
-    const QStringList arguments = parser.positionalArguments();
+    const QStringList arguments = Cli::positionalArguments(parser);
     if (arguments.isEmpty()) {
         return report(invocation, StartMenuUtils::isClassicMenuEnabled());
     }

@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 
 #include <cerrno>
 #include <cstdio>
@@ -31,10 +33,85 @@ QString &programName()
     static QString name = QStringLiteral("nimb-startmenu");
     return name;
 }
+
+// QCommandLineParser takes "-1" for the short option "1"; no option of the tool is a digit, so an
+// argument that starts so is a number. It is shielded while the parser reads it.
+const QChar numberShield(0xE000);
+
+bool isNegativeNumber(const QString &argument)
+{
+    return argument.size() > 1 && argument.at(0) == QLatin1Char('-') && argument.at(1).isDigit();
+}
+
+// The global options, checked and applied once a command line is parsed; @return an exit code when
+// they cannot be.
+std::optional<int> applyGlobalOptions(const QCommandLineParser &parser, Cli::Invocation &invocation)
+{
+    // main() has set the home already (see applyHomeOption()); here it is only checked.
+    if (parser.isSet(QStringLiteral("home")) && parser.values(QStringLiteral("home")).contains(QString())) {
+        return Cli::usageError(parser, QStringLiteral("--home needs a folder"));
+    }
+    if (parser.isSet(QStringLiteral("root"))) {
+        const QString root = parser.value(QStringLiteral("root"));
+        if (root.isEmpty() || !QFileInfo(root).isDir()) {
+            return Cli::failure(QStringLiteral("the system root \"%1\" given with --root is not a folder").arg(Cli::escaped(root)));
+        }
+        StartMenuUtils::setSystemRoot(root);
+    }
+    if (parser.isSet(QStringLiteral("debug"))) {
+        StartMenuUtils::enableDebug(true);
+    } else {
+        // The library logs each item it writes; without --debug the tool's own output is enough.
+        QLoggingCategory::setFilterRules(QStringLiteral("quorvex.nimb-start-menu.debug=false"));
+    }
+    invocation.json = parser.isSet(QStringLiteral("json"));
+    invocation.verbose = parser.isSet(QStringLiteral("verbose"));
+    return std::nullopt;
+}
 }
 
 namespace Cli
 {
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> table{
+        {QStringLiteral("menu"), QStringLiteral("update, reset or show the on-disk menu tree"), Commands::menu},
+        {QStringLiteral("search"), QStringLiteral("search applications and settings as the start menu does"), Commands::search},
+        {QStringLiteral("watch"), QStringLiteral("follow the application folders and print what each menu update adds"), Commands::watch},
+        {QStringLiteral("update-state"), QStringLiteral("the system-update state and power icon; activate an update"), Commands::updateState},
+        {QStringLiteral("settings"), QStringLiteral("show, get or change the start menu's and the search's preferences"), Commands::settings},
+        {QStringLiteral("classic-menu"), QStringLiteral("show or switch the window manager's classic menu"), Commands::classicMenu},
+        {QStringLiteral("files"), QStringLiteral("the file indexer: status, enable, disable, suspend, resume, purge, folders"), Commands::files},
+        {QStringLiteral("paths"), QStringLiteral("the files and folders the library uses"), Commands::paths},
+        {QStringLiteral("entry"), QStringLiteral("how the menu and the search take given desktop files, and why"), Commands::entry},
+    };
+    return table;
+}
+
+QList<QCommandLineOption> globalOptions()
+{
+    return {
+        {QStringLiteral("root"), QStringLiteral("Read the system's files below DIR instead of /."), QStringLiteral("DIR")},
+        {QStringLiteral("home"), QStringLiteral("Use DIR as the home directory (and its XDG folders)."), QStringLiteral("DIR")},
+        {QStringLiteral("json"), QStringLiteral("Print one JSON document instead of text (watch: one JSON object a line).")},
+        {QStringLiteral("verbose"), QStringLiteral("Print more: paths and relevance of matches, updates that add nothing.")},
+        {QStringLiteral("debug"), QStringLiteral("Switch the debug log on for this run.")},
+    };
+}
+
+QString failureUses()
+{
+    return QStringLiteral(
+        "Exit status: 0 on success, 2 for a usage error, 1 when\n"
+        "  entry: a desktop file is neither in the menu nor in the search\n"
+        "  settings set, reset: the preference is not stored in the preferences file\n"
+        "  menu, watch: the menu tree cannot be built, or menu show finds none\n"
+        "  files: the indexer's tool balooctl is missing\n"
+        "  classic-menu: the window manager's tool nimb-wmfunc is missing or fails\n"
+        "  update-state activate: the system bus or the update service is missing\n"
+        "  any command: the folder given with --root does not exist");
+}
+
 QString helpText(const QCommandLineParser &parser)
 {
     // QCommandLineParser names the executable by its path; the usage reads better with the command.
@@ -47,20 +124,37 @@ QString helpText(const QCommandLineParser &parser)
     return text;
 }
 
-bool parse(QCommandLineParser &parser, const Invocation &invocation, const QString &description)
+std::optional<int> parse(QCommandLineParser &parser, Invocation &invocation, const QString &description)
 {
     parser.setApplicationDescription(description);
     parser.addHelpOption();
+    parser.addOptions(globalOptions());
     programName() = invocation.arguments.value(0);
-    if (!parser.parse(invocation.arguments)) {
-        usageError(parser, parser.errorText());
-        return false;
+    QStringList arguments = invocation.arguments;
+    for (QString &argument : arguments) {
+        if (isNegativeNumber(argument)) {
+            argument.prepend(numberShield);
+        }
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (!parser.parse(arguments)) {
+        return usageError(parser, parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         print(helpText(parser));
         std::exit(Success);
     }
-    return true;
+    return applyGlobalOptions(parser, invocation);
+}
+
+QStringList positionalArguments(const QCommandLineParser &parser)
+{
+    QStringList arguments = parser.positionalArguments();
+    for (QString &argument : arguments) {
+        if (argument.startsWith(numberShield)) {
+            argument.remove(0, 1);
+        }
+    }
+    return arguments;
 }
 
 int usageError(const QCommandLineParser &parser, const QString &problem)
@@ -77,6 +171,36 @@ int failure(const QString &problem)
     return Failure;
 }
 
+void warning(const QString &problem)
+{
+    std::fprintf(stderr, "nimb-startmenu: warning: %s\n", qPrintable(problem));
+}
+
+QString escaped(const QString &text)
+{
+    static const QHash<QChar, QString> named{
+        {QLatin1Char('\n'), QStringLiteral("\\n")},
+        {QLatin1Char('\r'), QStringLiteral("\\r")},
+        {QLatin1Char('\t'), QStringLiteral("\\t")},
+    };
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        // C0 and C1 controls and DEL; the text of a file may hold any of them.
+        if (c.category() != QChar::Other_Control) {
+            result.append(c);
+        } else {
+            result.append(named.value(c, QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))));
+        }
+    }
+    return result;
+}
+
+QString count(qsizetype number, const QString &one, const QString &many)
+{
+    return QStringLiteral("%1 %2").arg(number).arg(number == 1 ? one : many);
+}
+
 void print(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8() + '\n';
@@ -89,6 +213,11 @@ void printJson(const QJsonObject &object)
     print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)).trimmed());
 }
 
+void printJson(const QJsonArray &array)
+{
+    print(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)).trimmed());
+}
+
 void prepareHome()
 {
     QDir().mkpath(QString::fromStdString(GetNimbDir(NimbDir::Base)));
@@ -96,7 +225,11 @@ void prepareHome()
 
 QString menuTreeProblem()
 {
-    const QString templateTree = StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu/startmenu"));
+    const QString dataFolder = StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu"));
+    if (!QFileInfo(dataFolder).isDir()) {
+        return QStringLiteral("there is no folder %1 of the library's installed data").arg(dataFolder);
+    }
+    const QString templateTree = dataFolder + QStringLiteral("/startmenu");
     if (!QFileInfo(templateTree).isDir()) {
         return QStringLiteral("there is no menu template folder %1").arg(templateTree);
     }
@@ -148,10 +281,10 @@ QStringList describeAdded(const QJsonArray &added)
     QStringList lines;
     for (const auto &value : added) {
         const QJsonObject item = value.toObject();
-        lines.append(QStringLiteral("%1 (%2/%3)")
-                         .arg(item.value(QStringLiteral("name")).toString(),
-                              item.value(QStringLiteral("category")).toString(),
-                              item.value(QStringLiteral("file")).toString()));
+        lines.append(escaped(QStringLiteral("%1 (%2/%3)")
+                                 .arg(item.value(QStringLiteral("name")).toString(),
+                                      item.value(QStringLiteral("category")).toString(),
+                                      item.value(QStringLiteral("file")).toString())));
     }
     return lines;
 }

@@ -6,6 +6,7 @@
 #ifndef NIMBSTARTMENU_CLI_H
 #define NIMBSTARTMENU_CLI_H
 
+#include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -14,19 +15,23 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace Cli
 {
 /// Exit codes of the tool.
 enum ExitCode {
     Success = 0,
-    Failure = 1, ///< something outside the tool is missing or failed (a tool, a service)
+    Failure = 1, ///< see failureUses(): a missing tool, service or folder, a rejected entry, a preference not stored
     UsageError = 2,
 };
 
-/// What every command is given: the global options and its own arguments, its name first.
+/// What every command is given: its name first, then every argument but the command's name. The
+/// global options may stand anywhere; parse() takes them out and applies them.
 struct Invocation {
     bool json = false;
+    bool verbose = false;
     QStringList arguments;
 };
 
@@ -34,14 +39,27 @@ struct Invocation {
 struct Command {
     QString name;
     QString summary;
-    std::function<int(const Invocation &)> run;
+    std::function<int(Invocation &)> run;
 };
 
+/// The commands, in the order the help lists them.
+const std::vector<Command> &commands();
+
+/// The options every command takes: --root, --home, --json, --verbose, --debug.
+QList<QCommandLineOption> globalOptions();
+
+/// What exit code 1 means, one line a use, for the help texts.
+QString failureUses();
+
 /**
- * Parses a command's own arguments. Prints the help text and exits for --help.
- * @return false after reporting a usage error
+ * Parses a command's arguments, the global options among them, and applies those. Prints the help
+ * text and exits for --help and --help-all.
+ * @return nothing when the command is to go on, or the exit code after reporting why not
  */
-bool parse(QCommandLineParser &parser, const Invocation &invocation, const QString &description);
+std::optional<int> parse(QCommandLineParser &parser, Invocation &invocation, const QString &description);
+
+/// The positional arguments of a parsed command line; "-1" is one, not an option.
+QStringList positionalArguments(const QCommandLineParser &parser);
 
 /// The parser's help text, its usage line naming the program and the command.
 QString helpText(const QCommandLineParser &parser);
@@ -52,8 +70,21 @@ int usageError(const QCommandLineParser &parser, const QString &problem);
 /// Reports that something outside the tool is missing or failed; @return Failure.
 int failure(const QString &problem);
 
+/// Prints "nimb-startmenu: warning: ..." on standard error.
+void warning(const QString &problem);
+
+/**
+ * @p text with every control character written as an escape ("\x1b", "\n"), so that text read from
+ * a file can neither move the cursor, colour the terminal nor start a line of its own.
+ */
+QString escaped(const QString &text);
+
+/// "1 match", "3 matches".
+QString count(qsizetype number, const QString &one, const QString &many);
+
 void print(const QString &text);
 void printJson(const QJsonObject &object);
+void printJson(const QJsonArray &array);
 
 /// Creates the desktop's own folder in the home directory, which a real desktop session always has
 /// and below which the menu tree lives. A folder that cannot be made is left to menuTreeProblem().
@@ -71,21 +102,21 @@ QSet<QString> menuItems();
 /// The items added between two snapshots, sorted, with their names.
 QJsonArray addedItems(const QSet<QString> &before, const QSet<QString> &after);
 
-/// "Name (category/file.desktop)" for each of @p added.
+/// "Name (category/file.desktop)" for each of @p added, escaped for the terminal.
 QStringList describeAdded(const QJsonArray &added);
 }
 
 namespace Commands
 {
-int paths(const Cli::Invocation &invocation);
-int entry(const Cli::Invocation &invocation);
-int menu(const Cli::Invocation &invocation);
-int search(const Cli::Invocation &invocation);
-int watch(const Cli::Invocation &invocation);
-int updateState(const Cli::Invocation &invocation);
-int settings(const Cli::Invocation &invocation);
-int classicMenu(const Cli::Invocation &invocation);
-int files(const Cli::Invocation &invocation);
+int paths(Cli::Invocation &invocation);
+int entry(Cli::Invocation &invocation);
+int menu(Cli::Invocation &invocation);
+int search(Cli::Invocation &invocation);
+int watch(Cli::Invocation &invocation);
+int updateState(Cli::Invocation &invocation);
+int settings(Cli::Invocation &invocation);
+int classicMenu(Cli::Invocation &invocation);
+int files(Cli::Invocation &invocation);
 }
 
 #endif

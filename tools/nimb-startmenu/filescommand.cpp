@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -50,7 +51,7 @@ bool hasBalooctl()
     return !QStandardPaths::findExecutable(QStringLiteral("balooctl")).isEmpty();
 }
 
-int status(const Cli::Invocation &invocation)
+int status(Cli::Invocation &invocation)
 {
     if (!hasBalooctl()) {
         return Cli::failure(QStringLiteral("the file indexer's tool balooctl is not installed (not found on PATH)"));
@@ -82,17 +83,22 @@ int status(const Cli::Invocation &invocation)
         Cli::printJson(result);
         return Cli::Success;
     }
-    Cli::print(QStringLiteral("indexer running:  %1").arg(monitor.balooRunning() ? QStringLiteral("yes") : QStringLiteral("no")));
-    Cli::print(QStringLiteral("state:            %1").arg(monitor.stateString()));
+    if (!monitor.balooRunning()) {
+        // Its counts and progress are then only the neutral answers of a tool that got none.
+        Cli::print(QStringLiteral("the file indexer is not running"));
+        return Cli::Success;
+    }
+    Cli::print(QStringLiteral("indexer running:  yes"));
+    Cli::print(QStringLiteral("state:            %1").arg(Cli::escaped(monitor.stateString())));
     Cli::print(QStringLiteral("files indexed:    %1 of %2 (%3 %)").arg(monitor.filesIndexed()).arg(monitor.totalFiles()).arg(monitor.completionPercentage()));
     if (!monitor.remainingTime().isEmpty()) {
-        Cli::print(QStringLiteral("remaining time:   %1").arg(monitor.remainingTime()));
+        Cli::print(QStringLiteral("remaining time:   %1").arg(Cli::escaped(monitor.remainingTime())));
     }
     Cli::print(QStringLiteral("progress:         %1 %").arg(progress));
     return Cli::Success;
 }
 
-int serviceAction(const Cli::Invocation &invocation, const ServiceAction &action)
+int serviceAction(Cli::Invocation &invocation, const ServiceAction &action)
 {
     if (!hasBalooctl()) {
         return Cli::failure(QStringLiteral("the file indexer's tool balooctl is not installed (not found on PATH)"));
@@ -112,7 +118,7 @@ QString absoluteFolder(const QString &path)
     return FolderTableModel::normalizeTrailingSlashes(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
 }
 
-int folders(const Cli::Invocation &invocation, const QCommandLineParser &parser, const QStringList &arguments)
+int folders(Cli::Invocation &invocation, const QCommandLineParser &parser, const QStringList &arguments)
 {
     BalooSettings settings;
     FolderTableModel model;
@@ -147,23 +153,38 @@ int folders(const Cli::Invocation &invocation, const QCommandLineParser &parser,
         }
     }
 
-    QJsonArray rows;
+    QStringList folders;
     for (int row = 0; row < model.rowCount(); ++row) {
-        const QString folder = model.folderAtIndex(model.index(row, 0));
+        folders.append(model.folderAtIndex(model.index(row, 0)));
+    }
+    folders.sort();
+    QJsonArray rows;
+    for (const QString &folder : qAsConst(folders)) {
+        const bool exists = QFileInfo(folder).isDir();
         rows.append(QJsonObject{
             {QStringLiteral("folder"), folder},
             {QStringLiteral("name"), model.name(folder)},
             {QStringLiteral("included"), model.isIncluded(folder)},
+            {QStringLiteral("exists"), exists},
         });
+        if (!exists) {
+            Cli::warning(QStringLiteral("the folder %1 does not exist").arg(Cli::escaped(folder)));
+        }
     }
     if (invocation.json) {
         Cli::printJson(QJsonObject{{QStringLiteral("folders"), rows}});
         return Cli::Success;
     }
+    // The home folder as a shell writes it.
+    const QString home = FolderTableModel::normalizeTrailingSlashes(QDir::homePath());
     for (const auto &value : qAsConst(rows)) {
         const QJsonObject row = value.toObject();
+        QString folder = row.value(QStringLiteral("folder")).toString();
+        if (folder.startsWith(home)) {
+            folder.replace(0, home.size(), QStringLiteral("~/"));
+        }
         Cli::print(QStringLiteral("%1  %2").arg(row.value(QStringLiteral("included")).toBool() ? QStringLiteral("indexed    ") : QStringLiteral("not indexed"),
-                                                row.value(QStringLiteral("name")).toString()));
+                                                Cli::escaped(folder)));
     }
     return Cli::Success;
 }
@@ -171,17 +192,20 @@ int folders(const Cli::Invocation &invocation, const QCommandLineParser &parser,
 
 namespace Commands
 {
-int files(const Cli::Invocation &invocation)
+int files(Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("action"),
                                  QStringLiteral("status: the indexer's state and progress; enable, disable, suspend, resume, purge: tell the indexer; "
                                                 "folders: the folders it indexes, or add/include/exclude/remove one and tell the indexer."),
                                  QStringLiteral("status|enable|disable|suspend|resume|purge|folders [add|include|exclude|remove PATH]"));
-    if (!Cli::parse(parser, invocation, QStringLiteral("The file indexer behind file search."))) {
-        return Cli::UsageError;
+    if (const auto exit = Cli::parse(parser,
+                                     invocation,
+                                     QStringLiteral("The file indexer behind file search.\n"
+                                                    "Exit status 1: the indexer's tool balooctl is not installed."))) {
+        return *exit;
     }
-    QStringList arguments = parser.positionalArguments();
+    QStringList arguments = Cli::positionalArguments(parser);
     if (arguments.isEmpty()) {
         return Cli::usageError(parser, QStringLiteral("files needs an action"));
     }

@@ -3,23 +3,23 @@
     SPDX-License-Identifier: LGPL-2.1-or-later
 */
 
-// nimb-startmenu drives every capability of the library from a terminal. It uses only what a
-// third-party client has: the installed headers and the package's imported target.
+// nimb-startmenu drives every capability of the library from a terminal. It uses what a third-party
+// client has, the installed headers and the package's imported target, and the library's one intake
+// of desktop files (see CMakeLists.txt).
 
 #include "cli.h"
 
 #include <NimbStartMenu/nimbstartmenu_version.h>
-#include <NimbStartMenu/startmenuutils.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,36 +34,19 @@ void setHome(const char *home)
     qunsetenv("XDG_CACHE_HOME");
 }
 
-const std::vector<Cli::Command> &commands()
-{
-    static const std::vector<Cli::Command> table{
-        {QStringLiteral("menu"), QStringLiteral("update, reset or show the on-disk menu tree"), Commands::menu},
-        {QStringLiteral("search"), QStringLiteral("search applications and settings as the start menu does"), Commands::search},
-        {QStringLiteral("watch"), QStringLiteral("follow the application folders and print every menu update"), Commands::watch},
-        {QStringLiteral("update-state"), QStringLiteral("the system-update state and power icon; activate an update"), Commands::updateState},
-        {QStringLiteral("settings"), QStringLiteral("show or change the start menu's and the search's preferences"), Commands::settings},
-        {QStringLiteral("classic-menu"), QStringLiteral("show or switch the window manager's classic menu"), Commands::classicMenu},
-        {QStringLiteral("files"), QStringLiteral("the file indexer: status, enable, disable, suspend, resume, purge, folders"), Commands::files},
-        {QStringLiteral("paths"), QStringLiteral("the folders the library uses"), Commands::paths},
-        {QStringLiteral("entry"), QStringLiteral("how the library reads given desktop files"), Commands::entry},
-    };
-    return table;
-}
-
 // --home must take effect before anything computes a path below the home directory, so it is
-// applied before Qt starts. The XDG folders then follow the new home too.
+// applied before Qt starts; the last one counts, wherever it stands. The XDG folders then follow the
+// new home too. An empty one is refused once the command line is parsed.
 void applyHomeOption(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const bool takesValue = std::strcmp(argv[i], "--root") == 0 || std::strcmp(argv[i], "--home") == 0;
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
-            setHome(argv[i + 1]);
+            setHome(argv[++i]);
         } else if (std::strncmp(argv[i], "--home=", 7) == 0) {
             setHome(argv[i] + 7);
-        } else if (argv[i][0] != '-') {
-            break; // the command and its own arguments begin
+        } else if (std::strcmp(argv[i], "--root") == 0) {
+            ++i; // its value
         }
-        i += takesValue ? 1 : 0;
     }
 }
 
@@ -80,38 +63,68 @@ void ensureRuntimeDir()
 }
 }
 
+// A framework loaded with the search runner makes the configuration folder when the application
+// starts, to look for a language of its own there. The commands that only read must leave a home
+// without one as it is; for that moment the folder is the runtime folder, made already.
+class ConfigFolderGuard
+{
+public:
+    ConfigFolderGuard()
+        : m_saved(qgetenv("XDG_CONFIG_HOME"))
+        , m_wasSet(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    {
+        const QString folder = m_saved.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : QFile::decodeName(m_saved);
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        m_active = !QFileInfo::exists(folder) && !runtime.isEmpty() && QFileInfo(QFile::decodeName(runtime)).isDir();
+        if (m_active) {
+            qputenv("XDG_CONFIG_HOME", runtime);
+        }
+    }
+    ~ConfigFolderGuard()
+    {
+        if (m_active && m_wasSet) {
+            qputenv("XDG_CONFIG_HOME", m_saved);
+        } else if (m_active) {
+            qunsetenv("XDG_CONFIG_HOME");
+        }
+    }
+
+private:
+    QByteArray m_saved;
+    bool m_wasSet = false;
+    bool m_active = false;
+};
+
 int main(int argc, char **argv)
 {
     applyHomeOption(argc, argv);
     ensureRuntimeDir();
 
+    std::optional<ConfigFolderGuard> configFolderGuard(std::in_place);
     QCoreApplication app(argc, argv);
+    configFolderGuard.reset();
     QCoreApplication::setApplicationName(QStringLiteral("nimb-startmenu"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NIMBSTARTMENU_VERSION_STRING));
 
     QString summary = QStringLiteral("Drives the start-menu library from a terminal.\n\nCommands (each has --help):");
-    for (const Cli::Command &command : commands()) {
+    for (const Cli::Command &command : Cli::commands()) {
         summary += QStringLiteral("\n  %1  %2").arg(command.name, -13).arg(command.summary);
     }
+    summary += QStringLiteral("\n\nThe options below may also follow the command.\n\n") + Cli::failureUses();
     QCommandLineParser parser;
     parser.setApplicationDescription(summary);
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({
-        {QStringLiteral("root"), QStringLiteral("Read the system's files below DIR instead of /."), QStringLiteral("DIR")},
-        {QStringLiteral("home"), QStringLiteral("Use DIR as the home directory (and its XDG folders)."), QStringLiteral("DIR")},
-        {QStringLiteral("json"), QStringLiteral("Print one JSON document instead of text.")},
-        {QStringLiteral("debug"), QStringLiteral("Switch the debug log on for this run.")},
-    });
+    parser.addOptions(Cli::globalOptions());
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("The command to run, with its own arguments."),
                                  QStringLiteral("COMMAND [ARGUMENTS...]"));
-    // Options after the command name belong to the command.
+    // The command's own parser reads what follows the command, global options included.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!parser.parse(app.arguments())) {
         return Cli::usageError(parser, parser.errorText());
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         Cli::print(Cli::helpText(parser));
         return Cli::Success;
     }
@@ -124,24 +137,16 @@ int main(int argc, char **argv)
     if (positional.isEmpty()) {
         return Cli::usageError(parser, QStringLiteral("no command given"));
     }
-    if (parser.isSet(QStringLiteral("root"))) {
-        StartMenuUtils::setSystemRoot(parser.value(QStringLiteral("root")));
-    }
-    if (parser.isSet(QStringLiteral("debug"))) {
-        StartMenuUtils::enableDebug(true);
-    } else {
-        // The library logs each item it writes; without --debug the tool's own output is enough.
-        QLoggingCategory::setFilterRules(QStringLiteral("quorvex.nimb-start-menu.debug=false"));
-    }
-
-    for (const Cli::Command &command : commands()) {
+    for (const Cli::Command &command : Cli::commands()) {
         if (positional.first() == command.name) {
+            // Everything after the first positional argument is positional: the command's own
+            // arguments are the last ones, the global options before the command the others.
+            const QStringList arguments = app.arguments();
             Cli::Invocation invocation;
-            invocation.json = parser.isSet(QStringLiteral("json"));
-            invocation.arguments = positional;
-            invocation.arguments.first() = QStringLiteral("nimb-startmenu ") + command.name;
+            invocation.arguments =
+                QStringList{QStringLiteral("nimb-startmenu ") + command.name} + arguments.mid(1, arguments.size() - 1 - positional.size()) + positional.mid(1);
             return command.run(invocation);
         }
     }
-    return Cli::usageError(parser, QStringLiteral("unknown command \"%1\"").arg(positional.first()));
+    return Cli::usageError(parser, QStringLiteral("unknown command \"%1\"").arg(Cli::escaped(positional.first())));
 }

@@ -97,7 +97,7 @@ QJsonObject toJson(const Entry &entry)
     return object;
 }
 
-int update(const Cli::Invocation &invocation, bool reset)
+int update(Cli::Invocation &invocation, bool reset)
 {
     Cli::prepareHome();
     const QSet<QString> before = reset ? QSet<QString>() : Cli::menuItems();
@@ -127,14 +127,17 @@ int update(const Cli::Invocation &invocation, bool reset)
     for (const QString &line : Cli::describeAdded(added)) {
         Cli::print(QStringLiteral("added ") + line);
     }
-    Cli::print(QStringLiteral("%1 added, %2 items in %3, in %4 ms").arg(added.size()).arg(after.size()).arg(StartMenuUtils::menuDir()).arg(elapsed));
+    Cli::print(QStringLiteral("%1 added, %2 in %3, in %4 ms")
+                   .arg(added.size())
+                   .arg(Cli::count(after.size(), QStringLiteral("item"), QStringLiteral("items")), Cli::escaped(StartMenuUtils::menuDir()))
+                   .arg(elapsed));
     return Cli::Success;
 }
 
-int show(const Cli::Invocation &invocation)
+int show(Cli::Invocation &invocation)
 {
     if (!Menu::exists()) {
-        return Cli::failure(QStringLiteral("there is no menu tree in %1 yet; run \"nimb-startmenu menu update\"").arg(StartMenuUtils::menuDir()));
+        return Cli::failure(QStringLiteral("there is no menu tree in %1 yet; run \"nimb-startmenu menu update\"").arg(Cli::escaped(StartMenuUtils::menuDir())));
     }
     const Entry tree = readTree();
     if (invocation.json) {
@@ -146,9 +149,9 @@ int show(const Cli::Invocation &invocation)
         return Cli::Success;
     }
     for (const Entry &category : tree.children()) {
-        Cli::print(QStringLiteral("%1 [%2]").arg(category.name(), category.id()));
+        Cli::print(Cli::escaped(QStringLiteral("%1 [%2]").arg(category.name(), category.id())));
         for (const Entry &application : category.children()) {
-            Cli::print(QStringLiteral("    %1  (%2)").arg(application.name(), application.id()));
+            Cli::print(QStringLiteral("    ") + Cli::escaped(QStringLiteral("%1  (%2)").arg(application.name(), application.id())));
         }
     }
     return Cli::Success;
@@ -157,16 +160,19 @@ int show(const Cli::Invocation &invocation)
 
 namespace Commands
 {
-int menu(const Cli::Invocation &invocation)
+int menu(Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("action"),
                                  QStringLiteral("update: bring the tree up to date; reset: build it anew; show: print it."),
                                  QStringLiteral("update|reset|show"));
-    if (!Cli::parse(parser, invocation, QStringLiteral("The on-disk menu tree of applications."))) {
-        return Cli::UsageError;
+    if (const auto exit = Cli::parse(parser,
+                                     invocation,
+                                     QStringLiteral("The on-disk menu tree of applications. show only reads it.\n"
+                                                    "Exit status 1: the tree cannot be built (the message says why), or show finds none."))) {
+        return *exit;
     }
-    const QStringList arguments = parser.positionalArguments();
+    const QStringList arguments = Cli::positionalArguments(parser);
     if (arguments.size() != 1) {
         return Cli::usageError(parser, arguments.isEmpty() ? QStringLiteral("menu needs an action") : QStringLiteral("menu takes one action"));
     }

@@ -11,14 +11,19 @@
 #include <NimbStartMenu/indexingrunner.h>
 #include <NimbStartMenu/menu.h>
 #include <NimbStartMenu/servicefinder.h>
+#include <NimbStartMenu/settingsmap.h>
+#include <NimbStartMenu/startmenuutils.h>
+
+// The intake of desktop files the index uses, to tell a settings item from an application.
+#include "applicationsource_p.h"
 
 #include <KRunner/RunnerContext>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace
 {
@@ -43,6 +48,30 @@ QString dataText(const QVariant &data)
     return data.canConvert<QUrl>() && data.userType() == QMetaType::QUrl ? data.toUrl().toString() : data.toString();
 }
 
+// What a match is, as a person tells the items of the start menu apart, and the name of its file or
+// module.
+struct Found {
+    QString kind;
+    QString id;
+};
+
+Found describe(const Plasma::QueryMatch &match, const ApplicationSource &source)
+{
+    const QString data = dataText(match.data());
+    const QString module = QStringLiteral("kcm://");
+    if (data.startsWith(module)) {
+        return {QStringLiteral("settings module"), data.mid(module.size())};
+    }
+    const QString path = match.subtext();
+    const QString id = QFileInfo(path).fileName();
+    if (path.startsWith(StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu/actions/")))) {
+        return {QStringLiteral("power action"), id};
+    }
+    const ApplicationSource::Kind kind = source.read(path).kind;
+    const bool settingsItem = kind == ApplicationSource::Kind::ClassicSettings || kind == ApplicationSource::Kind::SettingsApplication;
+    return {settingsItem ? QStringLiteral("settings item") : QStringLiteral("application"), id};
+}
+
 double milliseconds(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
@@ -51,15 +80,19 @@ double milliseconds(const QElapsedTimer &timer)
 
 namespace Commands
 {
-int search(const Cli::Invocation &invocation)
+int search(Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("query"), QStringLiteral("What to search for."), QStringLiteral("QUERY..."));
     parser.addOption({QStringLiteral("limit"), QStringLiteral("Print at most N matches (default: all)."), QStringLiteral("N")});
-    if (!Cli::parse(parser, invocation, QStringLiteral("Searches applications and settings as the start menu does."))) {
-        return Cli::UsageError;
+    if (const auto exit = Cli::parse(parser,
+                                     invocation,
+                                     QStringLiteral("Searches applications and settings as the start menu does, and prints one line a match: its "
+                                                    "rank, name, kind (application, settings module, settings item, power action) and desktop id. "
+                                                    "--verbose adds the relevance and the path."))) {
+        return *exit;
     }
-    const QString query = parser.positionalArguments().join(QLatin1Char(' '));
+    const QString query = Cli::positionalArguments(parser).join(QLatin1Char(' '));
     if (query.trimmed().isEmpty()) {
         return Cli::usageError(parser, QStringLiteral("search needs a query"));
     }
@@ -76,7 +109,7 @@ int search(const Cli::Invocation &invocation)
     Menu::update();
     if (!Menu::exists()) {
         // The application folders are indexed all the same; only the tree's items are missing.
-        std::fprintf(stderr, "nimb-startmenu: warning: %s; searching the application folders only\n", qPrintable(Cli::menuTreeProblem()));
+        Cli::warning(Cli::menuTreeProblem() + QStringLiteral("; searching the application folders only"));
     }
 
     const QJsonObject metaData{{QStringLiteral("KPlugin"), QJsonObject{{QStringLiteral("Id"), QStringLiteral("nimb-startmenu")}}}};
@@ -100,19 +133,25 @@ int search(const Cli::Invocation &invocation)
     });
     const int shown = limit < 0 ? matches.size() : std::min(limit, int(matches.size()));
 
+    const ApplicationSource source(ApplicationSource::Overrides::First, SettingsMap::loadSettingsMap());
+    QJsonArray list;
+    for (int i = 0; i < shown; ++i) {
+        const Plasma::QueryMatch &match = matches.at(i);
+        const Found found = describe(match, source);
+        list.append(QJsonObject{
+            {QStringLiteral("rank"), i + 1},
+            {QStringLiteral("name"), match.text()},
+            {QStringLiteral("kind"), found.kind},
+            {QStringLiteral("desktopId"), found.id},
+            {QStringLiteral("relevance"), match.relevance()},
+            {QStringLiteral("type"), typeName(match.type())},
+            {QStringLiteral("text"), match.text()},
+            {QStringLiteral("subtext"), match.subtext()},
+            {QStringLiteral("data"), dataText(match.data())},
+            {QStringLiteral("icon"), match.iconName()},
+        });
+    }
     if (invocation.json) {
-        QJsonArray list;
-        for (int i = 0; i < shown; ++i) {
-            const Plasma::QueryMatch &match = matches.at(i);
-            list.append(QJsonObject{
-                {QStringLiteral("relevance"), match.relevance()},
-                {QStringLiteral("type"), typeName(match.type())},
-                {QStringLiteral("text"), match.text()},
-                {QStringLiteral("subtext"), match.subtext()},
-                {QStringLiteral("data"), dataText(match.data())},
-                {QStringLiteral("icon"), match.iconName()},
-            });
-        }
         Cli::printJson(QJsonObject{
             {QStringLiteral("query"), query},
             {QStringLiteral("matches"), list},
@@ -122,14 +161,36 @@ int search(const Cli::Invocation &invocation)
         });
         return Cli::Success;
     }
-    for (int i = 0; i < shown; ++i) {
-        const Plasma::QueryMatch &match = matches.at(i);
-        Cli::print(QStringLiteral("%1  %2  %3").arg(match.relevance(), 0, 'f', 5).arg(typeName(match.type()), -8).arg(match.text()));
-        Cli::print(QStringLiteral("         %1").arg(match.subtext()));
-        Cli::print(QStringLiteral("         %1").arg(dataText(match.data())));
+
+    int nameWidth = 0;
+    int kindWidth = 0;
+    for (const auto &value : qAsConst(list)) {
+        nameWidth = std::max(nameWidth, int(Cli::escaped(value[QStringLiteral("name")].toString()).size()));
+        kindWidth = std::max(kindWidth, int(value[QStringLiteral("kind")].toString().size()));
     }
-    Cli::print(
-        QStringLiteral("%1 matches for \"%2\"; indexing %3 ms, query %4 ms").arg(matches.size()).arg(query).arg(indexingMs, 0, 'f', 1).arg(queryMs, 0, 'f', 2));
+    const int rankWidth = int(QString::number(shown).size());
+    for (const auto &value : qAsConst(list)) {
+        const QJsonObject match = value.toObject();
+        QString line = QStringLiteral("%1  %2  %3  %4")
+                           .arg(match[QStringLiteral("rank")].toInt(), rankWidth)
+                           .arg(Cli::escaped(match[QStringLiteral("name")].toString()), -nameWidth)
+                           .arg(match[QStringLiteral("kind")].toString(), -kindWidth)
+                           .arg(Cli::escaped(match[QStringLiteral("desktopId")].toString()));
+        if (invocation.verbose) {
+            line += QStringLiteral("  %1  %2")
+                        .arg(match[QStringLiteral("relevance")].toDouble(), 0, 'f', 5)
+                        .arg(Cli::escaped(match[QStringLiteral("subtext")].toString()));
+        }
+        Cli::print(line.trimmed());
+    }
+    QString summary = QStringLiteral("%1 for \"%2\"").arg(Cli::count(matches.size(), QStringLiteral("match"), QStringLiteral("matches")), Cli::escaped(query));
+    if (shown < matches.size()) {
+        summary += QStringLiteral(", %1 shown").arg(shown);
+    }
+    if (invocation.verbose) {
+        summary += QStringLiteral("; indexing %1 ms, query %2 ms").arg(indexingMs, 0, 'f', 1).arg(queryMs, 0, 'f', 2);
+    }
+    Cli::print(summary);
     return Cli::Success;
 }
 }

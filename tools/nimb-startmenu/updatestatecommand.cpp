@@ -25,16 +25,16 @@ QString yesNo(bool value)
 
 namespace Commands
 {
-int updateState(const Cli::Invocation &invocation)
+int updateState(Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("activate"),
                                  QStringLiteral("Ask the update service to activate the available update."),
                                  QStringLiteral("[activate]"));
-    if (!Cli::parse(parser, invocation, QStringLiteral("The operating system's update state and the power icon that goes with it."))) {
-        return Cli::UsageError;
+    if (const auto exit = Cli::parse(parser, invocation, QStringLiteral("The operating system's update state and the power icon that goes with it."))) {
+        return *exit;
     }
-    const QStringList arguments = parser.positionalArguments();
+    const QStringList arguments = Cli::positionalArguments(parser);
     if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first() != QLatin1String("activate"))) {
         return Cli::usageError(parser, QStringLiteral("update-state takes nothing or \"activate\""));
     }

@@ -33,16 +33,18 @@ void onSignal(int)
 
 namespace Commands
 {
-int watch(const Cli::Invocation &invocation)
+int watch(Cli::Invocation &invocation)
 {
     QCommandLineParser parser;
-    if (!Cli::parse(parser,
-                    invocation,
-                    QStringLiteral("Brings the menu tree up to date, then follows the application folders and prints one line per update "
-                                   "until interrupted (with --json, one JSON object per line)."))) {
-        return Cli::UsageError;
+    if (const auto exit = Cli::parse(parser,
+                                     invocation,
+                                     QStringLiteral("Brings the menu tree up to date, then follows the application folders until interrupted, and "
+                                                    "prints one line for each update that adds applications (with --verbose, for every update; "
+                                                    "with --json, one JSON object a line).\n"
+                                                    "Exit status 1: the menu tree cannot be built (the message says why)."))) {
+        return *exit;
     }
-    if (!parser.positionalArguments().isEmpty()) {
+    if (!Cli::positionalArguments(parser).isEmpty()) {
         return Cli::usageError(parser, QStringLiteral("watch takes no arguments"));
     }
 
@@ -62,23 +64,30 @@ int watch(const Cli::Invocation &invocation)
     });
     QObject::connect(menu, &Menu::updateFinished, menu, [&before, &invocation] {
         if (!Menu::exists()) {
+            // As "menu update" says it; the folders are not worth following without a tree.
             Cli::failure(Cli::menuTreeProblem());
+            QCoreApplication::exit(Cli::Failure);
             return;
         }
         const QJsonArray added = Cli::addedItems(before, Cli::menuItems());
-        const QString time = QDateTime::currentDateTime().toString(Qt::ISODate);
+        if (added.isEmpty() && !invocation.verbose) {
+            return;
+        }
+        // With the offset from UTC, so that the time reads the same anywhere.
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString time = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
         if (invocation.json) {
             const QJsonObject line{{QStringLiteral("time"), time}, {QStringLiteral("added"), added}};
             Cli::print(QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)));
             return;
         }
         const QStringList names = Cli::describeAdded(added);
-        Cli::print(QStringLiteral("%1 update: %2")
-                       .arg(time, names.isEmpty() ? QStringLiteral("nothing added") : QStringLiteral("added ") + names.join(QStringLiteral(", "))));
+        Cli::print(
+            QStringLiteral("%1 %2").arg(time, names.isEmpty() ? QStringLiteral("nothing added") : QStringLiteral("added ") + names.join(QStringLiteral(", "))));
     });
 
     if (!invocation.json) {
-        Cli::print(QStringLiteral("watching the application folders for %1 (Ctrl+C ends)").arg(StartMenuUtils::menuDir()));
+        Cli::print(QStringLiteral("watching the application folders for %1 (Ctrl+C ends)").arg(Cli::escaped(StartMenuUtils::menuDir())));
     }
     menu->updateMenu();
     if (!Menu::exists()) {
