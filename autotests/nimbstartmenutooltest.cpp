@@ -517,6 +517,23 @@ void NimbStartMenuToolTest::helpForEveryCommand()
     for (const char *global : {"--root <DIR>", "--home <DIR>", "--json", "--verbose", "--debug"}) {
         QVERIFY2(result.out.contains(global), global);
     }
+    // Every command named in the help has its page in the manual and its completion.
+    if (command.isEmpty() && option == QLatin1String("--help")) {
+        const QByteArray commands =
+            result.out.mid(result.out.indexOf("Commands"), result.out.indexOf("\n\n", result.out.indexOf("Commands")) - result.out.indexOf("Commands"));
+        const QByteArray manual = TestSupport::readFile(QStringLiteral(TOOL_SOURCE_DIR "/nimb-startmenu.1"));
+        const QByteArray completion = TestSupport::readFile(QStringLiteral(TOOL_SOURCE_DIR "/nimb-startmenu.bash"));
+        QByteArrayList names;
+        for (const QByteArray &line : commands.split('\n').mid(1)) {
+            names.append(line.trimmed().split(' ').first());
+        }
+        QCOMPARE(names.size(), 9);
+        const QRegularExpression completionCommands(QStringLiteral("\n\\s*local commands=\"([^\"]*)\""));
+        QCOMPARE(completionCommands.match(QString::fromUtf8(completion)).captured(1).toUtf8().split(' '), names);
+        for (const QByteArray &name : qAsConst(names)) {
+            QVERIFY2(manual.contains("\n.SS " + name + "\n") || manual.contains("\n.SS " + name + " "), name.constData());
+        }
+    }
 }
 
 void NimbStartMenuToolTest::watchReportsNewApplication()
