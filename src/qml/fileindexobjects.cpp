@@ -89,6 +89,7 @@ void QmlSearchSettings::setAutoRefresh(bool autoRefresh)
 
 void QmlSearchSettings::load()
 {
+    SearchSettings::load();
     // One signal for all nine: the setters of the base class do not tell which value changed.
     Q_EMIT changed();
 }
