@@ -117,6 +117,9 @@ int main(int argc, char **argv)
     }
     // The desktop's own folder, below which the menu tree lives, exists in every desktop session.
     QDir().mkpath(QString::fromStdString(GetNimbDir(NimbDir::Base)));
+    // The preferences follow other writers by watching their folder: it must be there from the start
+    // for a file that another program creates later to be noticed.
+    QDir().mkpath(QDir::homePath() + QStringLiteral("/.config/kolvatek"));
 
     StartMenuQml::registerTypes("org.nimb.startmenu");
     if (qEnvironmentVariableIsEmpty("QT_QUICK_CONTROLS_STYLE")) {

@@ -39,6 +39,23 @@ Item {
             Accessible.name: qsTr("Categories")
             Keys.onRightPressed: applicationsView.forceActiveFocus()
 
+            // The chosen category stays chosen when the tree is read again.
+            property string selectedId: ""
+            onCurrentItemChanged: if (currentItem) selectedId = currentItem.categoryId
+            function restoreSelection() {
+                for (let row = 0; row < count; ++row) {
+                    if (model.get(row, "categoryId") === selectedId) {
+                        currentIndex = row;
+                        return;
+                    }
+                }
+                currentIndex = count > 0 ? 0 : -1;
+            }
+            Connections {
+                target: categoriesView.model
+                function onModelReset() { categoriesView.restoreSelection(); }
+            }
+
             delegate: ItemDelegate {
                 readonly property string categoryId: model.categoryId
                 width: ListView.view.width

@@ -59,6 +59,7 @@ Item {
 
         TabBar {
             id: sections
+            objectName: "sections"
             Layout.fillWidth: true
             Accessible.name: qsTr("Preference sections")
             TabButton { text: qsTr("Menu"); Accessible.name: text }

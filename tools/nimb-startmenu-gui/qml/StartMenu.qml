@@ -101,6 +101,7 @@ FocusScope {
                 anchors.fill: parent
                 Label {
                     id: errorLabel
+                    objectName: "launchError"
                     Layout.fillWidth: true
                     wrapMode: Text.Wrap
                     color: "firebrick"
