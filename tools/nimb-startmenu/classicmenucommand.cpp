@@ -32,7 +32,10 @@ int classicMenu(Cli::Invocation &invocation)
     parser.addPositionalArgument(QStringLiteral("state"),
                                  QStringLiteral("Switch the classic menu on or off; without it, print its state."),
                                  QStringLiteral("[on|off]"));
-    if (const auto exit = Cli::parse(parser, invocation, QStringLiteral("Whether the window manager shows its classic menu instead of the start menu."))) {
+    if (const auto exit = Cli::parse(parser,
+                                     invocation,
+                                     QStringLiteral("Whether the window manager shows its classic menu instead of the start menu.\n"
+                                                    "Exit status 1: the window manager's tool nimb-wmfunc is missing or does not switch."))) {
         return *exit;
     }
     const QStringList arguments = Cli::positionalArguments(parser);

@@ -88,6 +88,15 @@ const std::vector<Command> &commands()
     return table;
 }
 
+void addHelpOptions(QCommandLineParser &parser)
+{
+    // Qt's own help option lists --help-all for options of Qt that a tool without a GUI does not
+    // have; --help-all is kept, unlisted, for those who type it out of habit.
+    QCommandLineOption helpAll(QStringLiteral("help-all"), QStringLiteral("Displays this help."));
+    helpAll.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")}, helpAll});
+}
+
 QList<QCommandLineOption> globalOptions()
 {
     return {
@@ -103,7 +112,7 @@ QString failureUses()
 {
     return QStringLiteral(
         "Exit status: 0 on success, 2 for a usage error, 1 when\n"
-        "  entry: a desktop file is neither in the menu nor in the search\n"
+        "  entry: a desktop file is not an application the menu takes\n"
         "  settings set, reset: the preference is not stored in the preferences file\n"
         "  menu, watch: the menu tree cannot be built, or menu show finds none\n"
         "  files: the indexer's tool balooctl is missing\n"
@@ -127,7 +136,7 @@ QString helpText(const QCommandLineParser &parser)
 std::optional<int> parse(QCommandLineParser &parser, Invocation &invocation, const QString &description)
 {
     parser.setApplicationDescription(description);
-    parser.addHelpOption();
+    addHelpOptions(parser);
     parser.addOptions(globalOptions());
     programName() = invocation.arguments.value(0);
     QStringList arguments = invocation.arguments;

@@ -45,6 +45,9 @@ struct Command {
 /// The commands, in the order the help lists them.
 const std::vector<Command> &commands();
 
+/// Adds -h and --help, and the unlisted --help-all.
+void addHelpOptions(QCommandLineParser &parser);
+
 /// The options every command takes: --root, --home, --json, --verbose, --debug.
 QList<QCommandLineOption> globalOptions();
 

@@ -113,7 +113,7 @@ int main(int argc, char **argv)
     summary += QStringLiteral("\n\nThe options below may also follow the command.\n\n") + Cli::failureUses();
     QCommandLineParser parser;
     parser.setApplicationDescription(summary);
-    parser.addHelpOption();
+    Cli::addHelpOptions(parser);
     parser.addVersionOption();
     parser.addOptions(Cli::globalOptions());
     parser.addPositionalArgument(QStringLiteral("command"),

@@ -9,7 +9,7 @@ _nimb_startmenu()
     local cur prev words cword
     _init_completion || return
 
-    local global_options="--root --home --json --verbose --debug --help --help-all --version"
+    local global_options="--root --home --json --verbose --debug --help --version"
     local commands="menu search watch update-state settings classic-menu files paths entry"
 
     case $prev in

@@ -31,7 +31,10 @@ int updateState(Cli::Invocation &invocation)
     parser.addPositionalArgument(QStringLiteral("activate"),
                                  QStringLiteral("Ask the update service to activate the available update."),
                                  QStringLiteral("[activate]"));
-    if (const auto exit = Cli::parse(parser, invocation, QStringLiteral("The operating system's update state and the power icon that goes with it."))) {
+    if (const auto exit = Cli::parse(parser,
+                                     invocation,
+                                     QStringLiteral("The operating system's update state and the power icon that goes with it.\n"
+                                                    "Exit status 1: activate finds no system bus or no update service."))) {
         return *exit;
     }
     const QStringList arguments = Cli::positionalArguments(parser);
