@@ -4,6 +4,7 @@
 */
 
 #include "cli.h"
+#include "treeformat_p.h"
 
 #include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/startmenuutils.h>
@@ -234,11 +235,11 @@ void prepareHome()
 
 QString menuTreeProblem()
 {
-    const QString dataFolder = StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu"));
+    const QString templateTree = StartMenuUtils::systemPath(TreeFormat::templateTree);
+    const QString dataFolder = QFileInfo(templateTree).path();
     if (!QFileInfo(dataFolder).isDir()) {
         return QStringLiteral("there is no folder %1 of the library's installed data").arg(dataFolder);
     }
-    const QString templateTree = dataFolder + QStringLiteral("/startmenu");
     if (!QFileInfo(templateTree).isDir()) {
         return QStringLiteral("there is no menu template folder %1").arg(templateTree);
     }

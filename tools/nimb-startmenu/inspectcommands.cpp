@@ -14,6 +14,7 @@
 // The one intake of desktop files of the menu and the index: entry reports its decisions, never a
 // copy of its rules. Private to the library; the tool is built with it.
 #include "applicationsource_p.h"
+#include "treeformat_p.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -65,7 +66,7 @@ struct TreeItems {
             const QString folder = folders.next();
             for (const QFileInfo &file : QDir(folder).entryInfoList({QStringLiteral("*.desktop")}, QDir::Files)) {
                 const NimbDesktopEntry item(file.filePath().toStdString());
-                const QString origin = QString::fromStdString(item.getUnknownValue("X-Nimb-OriginFile"));
+                const QString origin = QString::fromStdString(item.getUnknownValue(TreeFormat::originKey));
                 const QString relative = QFileInfo(folder).fileName() + QLatin1Char('/') + file.fileName();
                 items.byOrigin.insert(QFileInfo(origin).canonicalFilePath(), relative);
                 items.byFileName.insert(file.fileName(), {relative, origin});

@@ -16,6 +16,7 @@
 
 // The intake of desktop files the index uses, to tell a settings item from an application.
 #include "applicationsource_p.h"
+#include "treeformat_p.h"
 
 #include <KRunner/RunnerContext>
 
@@ -64,7 +65,7 @@ Found describe(const Plasma::QueryMatch &match, const ApplicationSource &source)
     }
     const QString path = match.subtext();
     const QString id = QFileInfo(path).fileName();
-    if (path.startsWith(StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu/actions/")))) {
+    if (path.startsWith(StartMenuUtils::systemPath(TreeFormat::actionsFolder) + QLatin1Char('/'))) {
         return {QStringLiteral("power action"), id};
     }
     const ApplicationSource::Kind kind = source.read(path).kind;
