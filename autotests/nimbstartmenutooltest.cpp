@@ -50,6 +50,7 @@ private Q_SLOTS:
     void classicMenuRoundTrip();
     void fileIndexerFolders();
     void fileIndexerWithoutItsTool();
+    void fileIndexerNotRunning();
     void usageErrors_data();
     void usageErrors();
     void helpForEveryCommand_data();
@@ -444,6 +445,19 @@ void NimbStartMenuToolTest::fileIndexerWithoutItsTool()
         QVERIFY2(result.err.contains("balooctl is not installed"), result.err.constData());
         QVERIFY(result.out.isEmpty());
     }
+}
+
+void NimbStartMenuToolTest::fileIndexerNotRunning()
+{
+    // A balooctl that answers nothing, and no bus: the indexer's counts are only neutral answers.
+    const QString stub = m_home->path() + QStringLiteral("/bin/balooctl");
+    TestSupport::writeFile(stub, "#!/bin/sh\nexit 0\n");
+    QVERIFY(QFile::setPermissions(stub, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QProcessEnvironment withStub;
+    withStub.insert(QStringLiteral("PATH"), m_home->path() + QStringLiteral("/bin"));
+    const Run result = run({QStringLiteral("files"), QStringLiteral("status")}, withStub);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out, QByteArray("the file indexer is not running\n"));
 }
 
 void NimbStartMenuToolTest::usageErrors_data()
