@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -743,6 +744,9 @@ void NimbStartMenuToolTest::entryReasons_data()
                                      << "left out: it lies in {root}/usr/share/applications/nimbdesktop, the desktop's own launchers";
     QTest::addRow("outside the application folders") << "home/elsewhere/jotter.desktop" << 0 << "application"
                                                      << "not read: it is in none of the application folders (\"paths\" lists them)";
+    QTest::addRow("removed by the user") << "demo/quill-editor.desktop" << 0 << "application"
+                                         << "not in the menu tree: removed from it, or not newer than its category folder at the last "
+                                            "update (\"menu update\" adds it once the file changes, \"menu reset\" in any case)";
     QTest::addRow("no such file") << "demo/missing.desktop" << 1 << "unaccepted"
                                   << "left out: there is no such file";
     QTest::addRow("folder") << "home/elsewhere" << 1 << "unaccepted"
@@ -768,6 +772,9 @@ void NimbStartMenuToolTest::entryReasons()
     const QString root = home + QStringLiteral("/root");
     TestSupport::writeFile(root + QStringLiteral("/usr/share/applications/nimbdesktop/panel.desktop"), jotter);
     QCOMPARE(run({QStringLiteral("menu"), QStringLiteral("update")}).exitCode, 0);
+    QDirIterator items(home + QStringLiteral("/.nimb/startmenu2"), {QStringLiteral("quill-editor.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+    QVERIFY(items.hasNext());
+    QVERIFY(QFile::remove(items.next()));
 
     file.replace(QStringLiteral("demo/"), QStringLiteral(DEMO_ROOT "/usr/share/applications/"));
     file.replace(QStringLiteral("home/"), home + QLatin1Char('/'));

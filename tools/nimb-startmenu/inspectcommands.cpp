@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 
+#include <algorithm>
 #include <map>
 
 namespace
@@ -119,8 +120,8 @@ Placement placement(const QString &path, const ApplicationSource::Item &read, bo
         return {QString(), QStringLiteral("there is no menu tree yet; \"menu update\" builds it")};
     }
     return {QString(),
-            QStringLiteral("not in the menu tree: removed from it, or not older than its category folder at the last update "
-                           "(\"menu update\" adds it once it is newer, \"menu reset\" in any case)")};
+            QStringLiteral("not in the menu tree: removed from it, or not newer than its category folder at the last update "
+                           "(\"menu update\" adds it once the file changes, \"menu reset\" in any case)")};
 }
 }
 
