@@ -48,9 +48,14 @@ SearchModel::SearchModel(QObject *parent)
     const QJsonObject metaData{{QStringLiteral("KPlugin"), QJsonObject{{QStringLiteral("Id"), QStringLiteral("nimb-startmenu")}}}};
     m_runner = std::make_unique<IndexingRunner>(nullptr, KPluginMetaData(metaData, QString()), QVariantList());
     connect(MenuTree::instance(), &MenuTree::changed, this, [this] {
-        invalidateIndex();
+        // An index in use is built again at once, not at the next keystroke.
+        const bool wasIndexed = m_indexed;
+        m_runner->indexer().clear();
+        m_indexed = false;
         if (!m_query.isEmpty()) {
             search();
+        } else if (wasIndexed) {
+            prepare();
         }
     });
 }
@@ -134,10 +139,11 @@ bool SearchModel::run(int row)
     return true;
 }
 
-void SearchModel::invalidateIndex()
+void SearchModel::prepare()
 {
-    m_runner->indexer().clear();
-    m_indexed = false;
+    if (!m_indexed) {
+        buildIndex();
+    }
 }
 
 void SearchModel::buildIndex()

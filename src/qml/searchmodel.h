@@ -18,8 +18,8 @@ class IndexingRunner;
  * The results of the start menu's search for @c query, best first: the matches that ServiceFinder
  * finds in the index of an IndexingRunner, in their order of relevance.
  *
- * The index is built at the first query and built again after each update of the menu tree, never
- * per query.
+ * The index is built by prepare() or at the first query, and built again after each update of the
+ * menu tree; never per query.
  */
 class SearchModel : public QAbstractListModel
 {
@@ -54,8 +54,11 @@ public:
     /// Runs the result of @p row; false if there is none. A failure shows in launchFailed().
     Q_INVOKABLE bool run(int row);
 
-    /// Empties the index; the next query builds it again.
-    void invalidateIndex();
+    /**
+     * Builds the index now if it is not built, so that the first keystroke does not wait for it: a
+     * view calls it once it has shown its first frame. The index is built anyway at the first query.
+     */
+    Q_INVOKABLE void prepare();
 
 Q_SIGNALS:
     void queryChanged();

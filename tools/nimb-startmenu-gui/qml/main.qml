@@ -12,7 +12,17 @@ ApplicationWindow {
     visible: true
     title: qsTr("Start menu")
 
+    // The search index is built once the menu is on screen, rather than at the first keystroke.
+    property bool indexRequested: false
+    onFrameSwapped: {
+        if (!indexRequested) {
+            indexRequested = true;
+            Qt.callLater(menu.searchModel.prepare);
+        }
+    }
+
     StartMenu {
+        id: menu
         anchors.fill: parent
         focus: true
         initialQuery: typeof startQuery === "string" ? startQuery : ""
