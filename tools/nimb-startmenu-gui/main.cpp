@@ -128,6 +128,7 @@ int main(int argc, char **argv)
 
     QQmlApplicationEngine engine;
     engine.rootContext()->setContextProperty(QStringLiteral("startQuery"), parser.value(QStringLiteral("query")));
+    engine.rootContext()->setContextProperty(QStringLiteral("userHome"), QDir::homePath());
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     auto *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
     if (!window) {

@@ -11,6 +11,8 @@ FocusScope {
     id: root
 
     property string initialQuery: ""
+    // Paths below it are shown from "~".
+    property string homePath: ""
     readonly property alias searchField: searchField
     readonly property alias resultsView: resultsView
     readonly property alias searchModel: searchModel
@@ -151,7 +153,13 @@ FocusScope {
                 contentItem: ColumnLayout {
                     spacing: 0
                     Label { text: model.text; font.bold: true; elide: Text.ElideRight; Layout.fillWidth: true }
-                    Label { text: model.subtext; opacity: 0.7; elide: Text.ElideMiddle; Layout.fillWidth: true; font.pointSize: 8 }
+                    Label {
+                        text: root.homePath !== "" && model.subtext.startsWith(root.homePath + "/") ? "~" + model.subtext.slice(root.homePath.length) : model.subtext
+                        opacity: 0.7
+                        elide: Text.ElideMiddle
+                        Layout.fillWidth: true
+                        font.pointSize: 8
+                    }
                 }
                 onClicked: searchModel.run(index)
             }

@@ -26,6 +26,7 @@ ApplicationWindow {
         anchors.fill: parent
         focus: true
         initialQuery: typeof startQuery === "string" ? startQuery : ""
+        homePath: typeof userHome === "string" ? userHome : ""
         onCloseRequested: window.close()
     }
 }
