@@ -17,7 +17,9 @@
 #include <cstring>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 ApplicationSource::ApplicationSource(Overrides overrides, const QMap<QString, SettingsMapRecord> &settingsMap)
     : m_settingsMap(settingsMap)
@@ -91,26 +93,37 @@ bool ApplicationSource::hasYastGroup(const NimbDesktopEntry &entry)
 QString ApplicationSource::unreadableReason(const QString &path)
 {
     // The checks of the desktop-entry reader, in its order; they are asked only of the rare file that
-    // fails, so that the walks pay nothing for them.
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+    // fails, so that the walks pay nothing for them. As the reader does, the file is opened without
+    // blocking and then examined, so that a FIFO put in its place meanwhile cannot hold the caller.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? QStringLiteral("there is no such file")
                                                    : QStringLiteral("it cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
     }
+    const auto closed = [fd](const QString &reason) {
+        ::close(fd);
+        return reason;
+    };
+    struct stat status;
+    if (::fstat(fd, &status) != 0) {
+        return closed(QStringLiteral("it cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
     if (S_ISDIR(status.st_mode)) {
-        return QStringLiteral("it is a folder");
+        return closed(QStringLiteral("it is a folder"));
     }
     if (!S_ISREG(status.st_mode)) {
-        return QStringLiteral("it is not a regular file");
+        return closed(QStringLiteral("it is not a regular file"));
     }
     if (std::size_t(status.st_size) > NimbDesktopEntry::MaxFileSize) {
-        return QStringLiteral("it is larger than %1 KiB, the most a desktop file may be").arg(NimbDesktopEntry::MaxFileSize / 1024);
+        return closed(QStringLiteral("it is larger than %1 KiB, the most a desktop file may be").arg(NimbDesktopEntry::MaxFileSize / 1024));
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly)) {
+        return closed(QStringLiteral("it cannot be read: %1").arg(file.errorString()));
     }
     const QByteArray contents = file.read(qint64(NimbDesktopEntry::MaxFileSize) + 1);
+    file.close();
+    ::close(fd);
     if (!Utf8Validator::isValid(std::string_view(contents.constData(), std::size_t(contents.size())))) {
         return QStringLiteral("it is not UTF-8 text");
     }
