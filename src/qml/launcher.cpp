@@ -9,9 +9,9 @@
 
 #include <KIO/ApplicationLauncherJob>
 #include <KIO/CommandLauncherJob>
-#include <KLocalizedString>
 #include <KService>
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -72,7 +72,7 @@ void KioLauncher::startApplication(const QString &desktopFile, QObject *context,
     const QString source = sourceOf(desktopFile);
     KService::Ptr service(new KService(source));
     if (!service->isValid()) {
-        failLater(context, failed, i18n("%1 is not an application's desktop file.", source));
+        failLater(context, failed, QCoreApplication::translate("Launcher", "%1 is not an application's desktop file.").arg(source));
         return;
     }
     reportResult(new KIO::ApplicationLauncherJob(service), context, failed);
@@ -92,7 +92,7 @@ void launch(const QString &target, QObject *context, const Launcher::Failure &fa
         // The name becomes an argument of its own, never shell text; one that could be read as an
         // option or a path is refused.
         if (module.isEmpty() || module.startsWith(QLatin1Char('-')) || module.contains(QLatin1Char('/'))) {
-            failLater(context, failed, i18n("\"%1\" does not name a settings module.", module));
+            failLater(context, failed, QCoreApplication::translate("Launcher", "\"%1\" does not name a settings module.").arg(module));
             return;
         }
         Launcher::current()->startCommand(QStringLiteral("kcmshell5"), {module}, context, failed);
@@ -101,7 +101,7 @@ void launch(const QString &target, QObject *context, const Launcher::Failure &fa
     const QUrl url(target);
     const QString path = url.isLocalFile() ? url.toLocalFile() : target;
     if (!path.startsWith(QLatin1Char('/'))) {
-        failLater(context, failed, i18n("Nothing to start for \"%1\".", target));
+        failLater(context, failed, QCoreApplication::translate("Launcher", "Nothing to start for \"%1\".").arg(target));
         return;
     }
     Launcher::current()->startApplication(path, context, failed);
