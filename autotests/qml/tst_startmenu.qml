@@ -24,11 +24,6 @@ TestCase {
         }
     }
 
-    Component {
-        id: folderTable
-        FolderTableModel {}
-    }
-
     function createMenu() {
         testLauncher.reset();
         const menu = createTemporaryObject(startMenu, testCase);
@@ -195,21 +190,27 @@ TestCase {
     }
 
     function test_folders() {
-        const folders = createTemporaryObject(folderTable, testCase);
+        const menu = createMenu();
+        const page = showTab(menu, "params");
+        findChild(page, "sections").currentIndex = 2;
+        const fileSearch = findChild(page, "fileSearchPage");
+        tryVerify(() => fileSearch.item !== null);
+        const folders = fileSearch.item.folders;
         const before = folders.count;
         const folder = fixture.home + "/Projects";
 
-        folders.addFolder(folder, true);
+        const field = findChild(fileSearch.item, "newFolderField");
+        field.forceActiveFocus();
+        type(folder);
+        keyClick(Qt.Key_Return);
         compare(folders.count, before + 1);
         compare(folders.pathAt(before), folder + "/");
-        verify(folders.needSave);
-        folders.save();
-        verify(!folders.needSave);
         verify(fixture.indexedFolders().indexOf(folder + "/") >= 0, fixture.indexedFolders());
 
-        folders.removeFolder(folder + "/");
+        const view = findChild(fileSearch.item, "folderView");
+        view.currentIndex = before;
+        mouseClick(findChild(fileSearch.item, "removeFolderButton"));
         compare(folders.count, before);
-        folders.save();
         verify(fixture.indexedFolders().indexOf(folder + "/") < 0, fixture.indexedFolders());
     }
 }

@@ -71,6 +71,7 @@ ColumnLayout {
     RowLayout {
         TextField {
             id: newFolder
+            objectName: "newFolderField"
             Layout.fillWidth: true
             placeholderText: qsTr("Folder to add")
             Accessible.name: qsTr("Folder to add")
@@ -89,6 +90,7 @@ ColumnLayout {
             }
         }
         Button {
+            objectName: "removeFolderButton"
             text: qsTr("Remove")
             Accessible.name: text
             enabled: folderView.currentIndex >= 0

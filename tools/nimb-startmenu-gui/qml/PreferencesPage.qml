@@ -144,6 +144,7 @@ Item {
             }
 
             Loader {
+                objectName: "fileSearchPage"
                 active: sections.currentIndex === 2 || status === Loader.Ready
                 source: "FileSearchPage.qml"
             }
