@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(ApplicationSource::Kind)
 Q_DECLARE_METATYPE(ApplicationSource::Overrides)
 
@@ -58,10 +60,12 @@ void ApplicationSourceTest::classify_data()
     QTest::addRow("second override, menu") << "overridden.desktop" << QByteArray() << both << Kind::SettingsLauncher << "its command opens a settings module";
     QTest::addRow("second override, index") << "overridden.desktop" << QByteArray() << first << Kind::Application << QString();
     // What the desktop-entry reader turns away, each with its cause. "-" and the names after it stand
-    // for a file that is no entry: an empty one, none, a folder, one larger than an entry may be.
+    // for a file that is no entry: an empty one, none, a folder, a FIFO without a writer (which must
+    // not hold the reader), one larger than an entry may be.
     QTest::addRow("empty file") << "empty.desktop" << QByteArray("-") << both << Kind::Unaccepted << "it has no [Desktop Entry] group";
     QTest::addRow("no such file") << "missing.desktop" << QByteArray("-missing") << both << Kind::Unaccepted << "there is no such file";
     QTest::addRow("folder") << "folder.desktop" << QByteArray("-folder") << both << Kind::Unaccepted << "it is a folder";
+    QTest::addRow("FIFO") << "fifo.desktop" << QByteArray("-fifo") << both << Kind::Unaccepted << "it is not a regular file";
     QTest::addRow("too large") << "large.desktop" << QByteArray("-large") << both << Kind::Unaccepted
                                << "it is larger than 1024 KiB, the most a desktop file may be";
     QTest::addRow("not UTF-8") << "latin1.desktop" << QByteArray("Comment=Caf\xe9\n") << both << Kind::Unaccepted << "it is not UTF-8 text";
@@ -83,6 +87,8 @@ void ApplicationSourceTest::classify()
     const QString path = m_dir.filePath(QStringLiteral("applications/") + fileName);
     if (extra == "-folder") {
         QVERIFY(QDir().mkpath(path));
+    } else if (extra == "-fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (extra == "-large") {
         QVERIFY(TestSupport::writeNewVersion(path, "[Desktop Entry]\n" + QByteArray(int(NimbDesktopEntry::MaxFileSize), '#')));
     } else if (extra != "-missing") {
