@@ -129,7 +129,7 @@ demo_stage() {
 # command runs): not the tests, the benchmarks or the fuzz targets.
 build_demo() {
     cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
-    cmake --build "$BUILD_DIR" -j2 --target nimb-startmenu nimb-wmfunc
+    cmake --build "$BUILD_DIR" -j2 --target nimb-startmenu nimb-wmfunc nimb-startmenu-gui
 }
 
 # Why the demo data leaves a file out of the menu; each file says so in its "# Dropped" comment.
@@ -219,7 +219,21 @@ run_demo() {
     echo "== LANG=de_DE.UTF-8 nimb-startmenu search Texteditor   (the demo carries German and Russian)"
     LANG=de_DE.UTF-8 LC_ALL= LANGUAGE= demo_search Texteditor --limit 4
 
+    # The reference start menu's first frame, drawn on a virtual X server.
     echo
+    echo "== nimb-startmenu-gui, the reference start menu, with \"text editor\" typed"
+    local picture="$build_dir/reference-start-menu.png"
+    if ! command -v xvfb-run >/dev/null; then
+        echo "  (no picture: xvfb-run is missing; the xvfb package provides it)"
+    elif xvfb-run -a env QT_QUICK_BACKEND=software "$BUILD_DIR/bin/nimb-startmenu-gui" --root data/demo --home "$home" \
+        --query "text editor" --screenshot "$picture" >>"$demo_log" 2>&1; then
+        echo "  $picture"
+    else
+        echo "  (no picture: nimb-startmenu-gui failed; see $demo_log)"
+    fi
+
+    echo
+    printf 'try:  %s --root data/demo --home %q\n' "$BUILD_DIR/bin/nimb-startmenu-gui" "$home"
     printf 'try:  %s --root data/demo --home %q search chess\n' "$tool" "$home"
     printf 'try:  LANG=ru_RU.UTF-8 %s --root data/demo --home %q menu show\n' "$tool" "$home"
     printf 'try:  %s --root data/demo --home %q entry data/demo/usr/share/applications/hidden-helper.desktop\n' "$tool" "$home"
