@@ -24,6 +24,16 @@ TestCase {
         }
     }
 
+    Component {
+        id: settingsComponent
+        MenuSettings {}
+    }
+
+    Component {
+        id: categoriesComponent
+        CategoriesModel {}
+    }
+
     function createMenu() {
         testLauncher.reset();
         const menu = createTemporaryObject(startMenu, testCase);
@@ -145,17 +155,10 @@ TestCase {
         const page = showTab(menu, "apps");
         const model = page.applicationsModel;
         const name = "Dropped StartMenuQmlTest";
-        const names = () => {
-            const result = [];
-            for (let row = 0; row < model.count; ++row) {
-                result.push(model.get(row, "display"));
-            }
-            return result;
-        };
-        verify(names().indexOf(name) < 0);
+        verify(names(model).indexOf(name) < 0);
 
         fixture.installApplication("dropped-startmenuqmltest.desktop", "Dropped", "Utility;");
-        tryVerify(() => names().indexOf(name) >= 0, 10000, "the new application appears in the model");
+        tryVerify(() => names(model).indexOf(name) >= 0, 10000, "the new application appears in the model");
         // The search's index is built again with the tree.
         menu.searchModel.query = "Dropped";
         compare(menu.searchModel.get(0, "text"), name);
@@ -212,5 +215,49 @@ TestCase {
         mouseClick(findChild(fileSearch.item, "removeFolderButton"));
         compare(folders.count, before);
         verify(fixture.indexedFolders().indexOf(folder + "/") < 0, fixture.indexedFolders());
+    }
+
+    function names(model) {
+        const result = [];
+        for (let row = 0; row < model.count; ++row) {
+            result.push(model.get(row, "display"));
+        }
+        return result;
+    }
+
+    function test_order() {
+        const settings = createTemporaryObject(settingsComponent, testCase);
+        const model = createTemporaryObject(categoriesComponent, testCase, {settings: settings});
+        tryVerify(() => model.count > 1);
+        const byName = names(model);
+        compare(byName, byName.slice().sort(), "without a saved order, by name");
+
+        verify(model.moveRow(model.count - 1, 0));
+        const moved = [byName[byName.length - 1]].concat(byName.slice(0, -1));
+        compare(names(model), moved);
+        verify(!model.moveRow(0, model.count));
+
+        const reopened = createTemporaryObject(categoriesComponent, testCase, {settings: settings});
+        tryVerify(() => reopened.count === model.count);
+        compare(names(reopened), moved, "the saved order outlives the model");
+
+        settings.enableSortCategoriesAlphabatically = true;
+        compare(names(reopened), byName, "the preference sorts by name alone");
+    }
+
+    function test_tabs() {
+        const menu = createMenu();
+        verify(menu.shownTabs.length > 0);
+        for (const tab of menu.shownTabs) {
+            const page = showTab(menu, tab);
+            verify(page.visible, tab);
+        }
+
+        menu.menuSettings.defaultTab = "leave";
+        menu.menuSettings.save();
+        const reopened = createMenu();
+        compare(reopened.shownTabs[reopened.tabBar.currentIndex], "leave");
+        reopened.menuSettings.defaultTab = "apps";
+        reopened.menuSettings.save();
     }
 }
