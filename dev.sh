@@ -235,7 +235,6 @@ run_demo() {
     echo
     printf 'try:  %s --root data/demo --home %q\n' "$BUILD_DIR/bin/nimb-startmenu-gui" "$home"
     printf 'try:  %s --root data/demo --home %q search chess\n' "$tool" "$home"
-    printf 'try:  LANG=ru_RU.UTF-8 %s --root data/demo --home %q menu show\n' "$tool" "$home"
     printf 'try:  %s --root data/demo --home %q entry data/demo/usr/share/applications/hidden-helper.desktop\n' "$tool" "$home"
 }
 
