@@ -125,8 +125,8 @@ demo_stage() {
     fi
 }
 
-# The demo needs the tool alone (and the window manager tool's stand-in, which the classic-menu
-# command runs): not the tests, the benchmarks or the fuzz targets.
+# The demo needs the two tools (and the window manager tool's stand-in, which their classic-menu
+# switch runs): not the tests, the benchmarks or the fuzz targets.
 build_demo() {
     cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
     cmake --build "$BUILD_DIR" -j2 --target nimb-startmenu nimb-wmfunc nimb-startmenu-gui
