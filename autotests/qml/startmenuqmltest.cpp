@@ -142,6 +142,14 @@ public:
         return settings.folders();
     }
 
+    /// Runs @p target as a model runs a result; a refusal comes as launchFailed().
+    Q_INVOKABLE void launch(const QString &target)
+    {
+        StartMenuQml::launch(target, this, [this](const QString &error) {
+            Q_EMIT launchFailed(error);
+        });
+    }
+
     Q_INVOKABLE bool removeFile(const QString &path) const
     {
         return QFile::remove(path);
@@ -151,6 +159,9 @@ public:
     {
         return QUrl(url).toLocalFile();
     }
+
+Q_SIGNALS:
+    void launchFailed(const QString &error);
 
 private:
     const TestSupport::FakeSystem &m_system;

@@ -260,4 +260,24 @@ TestCase {
         reopened.menuSettings.defaultTab = "apps";
         reopened.menuSettings.save();
     }
+
+    // What a result's data cannot make the menu start: an option or a path for the settings tool,
+    // or anything that is not a local desktop file.
+    function test_refusedTarget_data() {
+        return [
+            {tag: "settings module named like an option", target: "kcm://--help"},
+            {tag: "settings module named by a path", target: "kcm://../../bin/sh"},
+            {tag: "settings module without a name", target: "kcm://"},
+            {tag: "remote file", target: "https://example.org/app.desktop"},
+            {tag: "relative path", target: "app.desktop"},
+        ];
+    }
+
+    function test_refusedTarget(data) {
+        testLauncher.reset();
+        const failed = createTemporaryObject(signalSpyComponent, testCase, {target: fixture, signalName: "launchFailed"});
+        fixture.launch(data.target);
+        failed.wait();
+        compare(testLauncher.started, []);
+    }
 }
