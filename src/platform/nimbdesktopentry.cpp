@@ -5,6 +5,7 @@
 
 #include "nimbdesktopentry.h"
 #include "nimbdesktopentry_p.h"
+#include "regularfile_p.h"
 #include "utf8validator_p.h"
 
 #include <algorithm>
@@ -113,46 +114,19 @@ bool isBlank(char c)
 // a tenth of the parse.
 Buffer readRegularFile(const std::string &path, std::size_t &length)
 {
-    // O_NONBLOCK: opening a FIFO without writer must not wait; fstat() then turns it away.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
+    std::unique_ptr<char[]> contents;
+    const std::optional<std::size_t> read = RegularFile::read(path.c_str(), NimbDesktopEntry::MaxFileSize, [&contents](std::size_t capacity, std::size_t kept) {
+        std::unique_ptr<char[]> larger(new char[capacity]);
+        if (kept > 0) {
+            std::memcpy(larger.get(), contents.get(), kept);
+        }
+        contents = std::move(larger);
+        return contents.get();
+    });
+    if (!read) {
         return {};
     }
-    struct stat status;
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || std::size_t(status.st_size) > NimbDesktopEntry::MaxFileSize) {
-        ::close(fd);
-        return {};
-    }
-    // One byte more than announced, so that a file that grew (or a /proc file announcing 0) is read to its end.
-    std::size_t capacity = std::min<std::size_t>(std::size_t(status.st_size) + 1, NimbDesktopEntry::MaxFileSize + 1);
-    std::unique_ptr<char[]> contents(new char[capacity]);
-    length = 0;
-    for (;;) {
-        const ssize_t count = ::read(fd, contents.get() + length, capacity - length);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ::close(fd);
-            return {};
-        }
-        if (count == 0) {
-            break;
-        }
-        length += std::size_t(count);
-        if (length == capacity) {
-            if (capacity > NimbDesktopEntry::MaxFileSize) {
-                ::close(fd);
-                return {};
-            }
-            const std::size_t grown = std::min(capacity * 2 + 4096, NimbDesktopEntry::MaxFileSize + 1);
-            std::unique_ptr<char[]> larger(new char[grown]);
-            std::memcpy(larger.get(), contents.get(), length);
-            contents = std::move(larger);
-            capacity = grown;
-        }
-    }
-    ::close(fd);
+    length = *read;
     return Buffer(std::move(contents));
 }
 

@@ -8,6 +8,7 @@
 #include "filewalk_p.h"
 #include "kcmoduleitem.h"
 #include "nimbdesktopentry.h"
+#include "regularfile_p.h"
 #include "startmenuutils.h"
 #include "treeformat_p.h"
 #include "updatemode.h"
@@ -18,13 +19,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
+#include <optional>
 #include <string_view>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -350,39 +347,20 @@ QString jsonString(const QJsonObject &object, const QString &key)
 }
 
 // Whether the bytes of a file hold one of keys. Keys stand in a desktop file as they are, so a file
-// without them cannot have them. A file that cannot be read whole answers yes: it is then read as
+// without them cannot have them. A file that the reader turns away answers yes: it is then read as
 // usual, which turns it away as usual.
 bool mayHoldKey(const QString &path, std::initializer_list<const char *> keys, std::string &buffer)
 {
-    const int fd = ::open(path.toStdString().c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
+    const std::optional<std::size_t> length =
+        RegularFile::read(path.toStdString().c_str(), NimbDesktopEntry::MaxFileSize, [&buffer](std::size_t capacity, std::size_t) {
+            buffer.resize(capacity);
+            return buffer.data();
+        });
+    if (!length) {
         return true;
     }
-    struct stat status;
-    bool whole = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && std::size_t(status.st_size) <= NimbDesktopEntry::MaxFileSize;
-    std::size_t length = 0;
-    if (whole) {
-        // One byte more than announced: a file that grew is not read whole, and so answers yes.
-        buffer.resize(std::size_t(status.st_size) + 1);
-        for (;;) {
-            const ssize_t count = ::read(fd, buffer.data() + length, buffer.size() - length);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
-                whole = count == 0;
-                break;
-            }
-            length += std::size_t(count);
-            if (length == buffer.size()) {
-                whole = false;
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    const std::string_view contents(buffer.data(), length);
-    return !whole || std::any_of(keys.begin(), keys.end(), [&contents](const char *key) {
+    const std::string_view contents(buffer.data(), *length);
+    return std::any_of(keys.begin(), keys.end(), [&contents](const char *key) {
         return contents.find(key) != std::string_view::npos;
     });
 }
