@@ -4,6 +4,7 @@
 */
 
 #include "nimbdesktopentry.h"
+#include "indextable_p.h"
 #include "nimbdesktopentry_p.h"
 #include "regularfile_p.h"
 #include "utf8validator_p.h"
@@ -13,10 +14,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <numeric>
 #include <unordered_map>
-#include <unordered_set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -815,27 +814,31 @@ void NimbDesktopEntryPrivate::overrideFrom(const NimbDesktopEntryPrivate &other)
     }
 
     // The keys other sets, and the keys it sets untranslated, which replace their translations as
-    // well. Looked up in hash tables: an override of many keys must not take quadratic time.
-    using GroupKey = std::pair<std::uint32_t, std::string_view>;
-    struct GroupKeyHash {
-        std::size_t operator()(const GroupKey &key) const
-        {
-            return std::hash<std::string_view>()(key.second) ^ (std::size_t(key.first) * 0x9E3779B97F4A7C15ULL);
-        }
+    // well. Looked up in hash tables of other's lines: an override of many keys must not take
+    // quadratic time.
+    IndexTable keys;
+    IndexTable plainKeys;
+    keys.reserve(other.m_lines.size());
+    const auto sameKey = [&](std::uint32_t group, std::string_view key) {
+        return [&other, &groups, group, key](std::int32_t place) {
+            const Line &replacement = other.m_lines[std::size_t(place)];
+            return groups[replacement.group] == group && replacement.key == key;
+        };
     };
-    std::unordered_set<GroupKey, GroupKeyHash> keys;
-    std::unordered_set<GroupKey, GroupKeyHash> plainKeys;
-    for (const Line &replacement : other.m_lines) {
+    for (std::size_t i = 0; i < other.m_lines.size(); ++i) {
+        const Line &replacement = other.m_lines[i];
         const std::uint32_t group = groups[replacement.group];
-        keys.emplace(group, replacement.key);
+        const std::uint64_t hash = IndexTable::hashOf(replacement.key, group);
+        keys.findOrInsert(hash, std::int32_t(i), sameKey(group, replacement.key));
         if (!replacement.isTranslation()) {
-            plainKeys.emplace(group, replacement.key);
+            plainKeys.findOrInsert(hash, std::int32_t(i), sameKey(group, replacement.key));
         }
     }
     m_lines.erase(std::remove_if(m_lines.begin(),
                                  m_lines.end(),
                                  [&](const Line &line) {
-                                     return keys.count(GroupKey(line.group, line.key)) || plainKeys.count(GroupKey(line.group, line.baseKey()));
+                                     return keys.find(IndexTable::hashOf(line.key, line.group), sameKey(line.group, line.key)) >= 0
+                                         || plainKeys.find(IndexTable::hashOf(line.baseKey(), line.group), sameKey(line.group, line.baseKey())) >= 0;
                                  }),
                   m_lines.end());
 
@@ -959,31 +962,18 @@ std::string NimbDesktopEntryPrivate::fileText(bool saveEmptyFields) const
 
 std::vector<bool> NimbDesktopEntryPrivate::lastOfEachKey() const
 {
-    // A small open-addressing table of line indices: saving runs once per generated menu item.
-    std::size_t capacity = 16;
-    while (capacity < 2 * m_lines.size()) {
-        capacity *= 2;
-    }
-    const std::size_t mask = capacity - 1;
-    std::vector<std::int32_t> table(capacity, NoLine);
+    // Lines looked up by group and key, from the last: saving runs once per generated menu item.
+    IndexTable seen;
+    seen.reserve(m_lines.size());
     std::vector<bool> last(m_lines.size(), true);
     for (std::size_t i = m_lines.size(); i-- > 0;) {
         const Line &line = m_lines[i];
-        std::size_t hash = 14695981039346656037ULL ^ line.group;
-        for (const char c : line.key) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-        }
-        for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-            const std::int32_t seen = table[slot];
-            if (seen == NoLine) {
-                table[slot] = std::int32_t(i);
-                break;
-            }
-            const Line &later = m_lines[std::size_t(seen)];
-            if (later.group == line.group && later.key == line.key) {
-                last[i] = false;
-                break;
-            }
+        const auto place = std::int32_t(i);
+        const std::int32_t found = seen.findOrInsert(IndexTable::hashOf(line.key, line.group), place, [&](std::int32_t later) {
+            return m_lines[std::size_t(later)].group == line.group && m_lines[std::size_t(later)].key == line.key;
+        });
+        if (found != place) {
+            last[i] = false;
         }
     }
     return last;

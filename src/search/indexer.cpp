@@ -6,6 +6,7 @@
 #include "indexer.h"
 #include "applicationsource_p.h"
 #include "filewalk_p.h"
+#include "indextable_p.h"
 #include "kcmoduleitem.h"
 #include "nimbdesktopentry.h"
 #include "regularfile_p.h"
@@ -173,8 +174,8 @@ public:
         m_text.resize(0);
         m_keys.clear();
         m_words.clear();
-        std::fill(m_keySlots.begin(), m_keySlots.end(), -1);
-        std::fill(m_wordSlots.begin(), m_wordSlots.end(), -1);
+        m_keyTable.clear();
+        m_wordTable.clear();
     }
 
     void addWord(QStringView word)
@@ -203,18 +204,18 @@ public:
         const QChar *text = m_text.constData() + start;
         std::uint64_t whole = 0;
         for (int i = 0; i < length; ++i) {
-            whole = whole * hashBase + text[i].unicode() + 1;
+            whole = IndexTable::hashStep(whole, text[i].unicode());
         }
         // A word met before in the record (a name is often its file name and its command too) has
         // all its keys already.
-        if (!insert(m_words, m_wordSlots, Key{start, length, whole})) {
+        if (!insert(m_words, m_wordTable, Key{start, length, whole})) {
             m_text.resize(start);
             return;
         }
         const int head = std::min(length, Indexer::MaxKeyLength);
         prefixHashes(text, head);
         for (int prefix = 1; prefix <= head; ++prefix) {
-            insert(m_keys, m_keySlots, Key{start, prefix, m_prefixHashes[std::size_t(prefix)]});
+            insert(m_keys, m_keyTable, Key{start, prefix, m_prefixHashes[std::size_t(prefix)]});
         }
         const int tail = std::min(length, Indexer::MaxKeyLength + 1);
         const int tailStart = length - tail;
@@ -222,7 +223,7 @@ public:
         for (int suffix = tail - 1; suffix >= 1; --suffix) {
             const std::size_t offset = std::size_t(tail - suffix);
             const std::uint64_t hash = m_prefixHashes[std::size_t(tail)] - m_prefixHashes[offset] * m_powers[std::size_t(suffix)];
-            insert(m_keys, m_keySlots, Key{start + tailStart + int(offset), suffix, hash});
+            insert(m_keys, m_keyTable, Key{start + tailStart + int(offset), suffix, hash});
         }
     }
 
@@ -264,28 +265,19 @@ private:
         std::uint64_t hash;
     };
 
-    static constexpr std::uint64_t hashBase = 0x100000001B3ULL;
-
-    // Adds key to keys unless the same text is there; slots are an open-addressing table into keys.
-    bool insert(std::vector<Key> &keys, std::vector<int> &slots, const Key &key)
+    // Adds key to keys unless the same text is there.
+    bool insert(std::vector<Key> &keys, IndexTable &table, const Key &key)
     {
-        if (slots.size() < 2 * (keys.size() + 1)) {
-            grow(keys, slots);
-        }
         const QChar *text = m_text.constData() + key.offset;
-        const std::size_t mask = slots.size() - 1;
-        for (std::size_t slot = slotOf(key.hash) & mask;; slot = (slot + 1) & mask) {
-            const int index = slots[slot];
-            if (index < 0) {
-                slots[slot] = int(keys.size());
-                keys.push_back(key);
-                return true;
-            }
+        const auto place = std::int32_t(keys.size());
+        const bool added = table.findOrInsert(key.hash, place, [&](std::int32_t index) {
             const Key &known = keys[std::size_t(index)];
-            if (known.hash == key.hash && known.length == key.length && std::equal(text, text + key.length, m_text.constData() + known.offset)) {
-                return false;
-            }
+            return known.hash == key.hash && known.length == key.length && std::equal(text, text + key.length, m_text.constData() + known.offset);
+        }) == place;
+        if (added) {
+            keys.push_back(key);
         }
+        return added;
     }
 
     void prefixHashes(const QChar *text, int length)
@@ -295,36 +287,17 @@ private:
         m_prefixHashes[0] = 0;
         m_powers[0] = 1;
         for (int i = 0; i < length; ++i) {
-            m_prefixHashes[std::size_t(i) + 1] = m_prefixHashes[std::size_t(i)] * hashBase + text[i].unicode() + 1;
-            m_powers[std::size_t(i) + 1] = m_powers[std::size_t(i)] * hashBase;
-        }
-    }
-
-    // The high bits of a multiplication mix all bits of the hash, whose low bits alone are weak.
-    static std::size_t slotOf(std::uint64_t hash)
-    {
-        return std::size_t((hash * 0x9E3779B97F4A7C15ULL) >> 32);
-    }
-
-    static void grow(const std::vector<Key> &keys, std::vector<int> &slots)
-    {
-        slots.assign(std::max<std::size_t>(64, slots.size() * 2), -1);
-        const std::size_t mask = slots.size() - 1;
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            std::size_t slot = slotOf(keys[i].hash) & mask;
-            while (slots[slot] >= 0) {
-                slot = (slot + 1) & mask;
-            }
-            slots[slot] = int(i);
+            m_prefixHashes[std::size_t(i) + 1] = IndexTable::hashStep(m_prefixHashes[std::size_t(i)], text[i].unicode());
+            m_powers[std::size_t(i) + 1] = m_powers[std::size_t(i)] * IndexTable::HashBase;
         }
     }
 
     QString m_text; // the lower-cased words, one after the other
     QString m_probe;
     std::vector<Key> m_keys;
-    std::vector<int> m_keySlots;
+    IndexTable m_keyTable;
     std::vector<Key> m_words;
-    std::vector<int> m_wordSlots;
+    IndexTable m_wordTable;
     std::vector<std::uint64_t> m_prefixHashes;
     std::vector<std::uint64_t> m_powers;
     std::vector<QSet<std::shared_ptr<FileInfo>> *> m_sets;
