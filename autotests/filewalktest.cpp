@@ -62,16 +62,24 @@ void FileWalkTest::folderOfIsThatOfQDir()
 void FileWalkTest::walkVisitsWhatDirIteratorVisits_data()
 {
     QTest::addColumn<bool>("hidden");
+    QTest::addColumn<bool>("folders");
+    QTest::addColumn<bool>("recursive");
 
-    QTest::addRow("without hidden files") << false;
-    QTest::addRow("with hidden files") << true;
+    QTest::addRow("without hidden files") << false << false << true;
+    QTest::addRow("with hidden files") << true << false << true;
+    QTest::addRow("files and folders, hidden ones too") << true << true << true;
+    QTest::addRow("folders alone") << false << true << true;
+    QTest::addRow("folders of the top level alone") << false << true << false;
 }
 
-// The index and the menu walk their folders with StartMenuUtils::walkFiles(), which must meet the
-// files that QDirIterator meets, in its order, whatever the folder holds.
+// The index and the menu walk their folders with StartMenuUtils::walkFiles(), and the watched
+// folders are listed with StartMenuUtils::walk(), which must meet the files and folders that
+// QDirIterator meets, in its order, whatever the folder holds.
 void FileWalkTest::walkVisitsWhatDirIteratorVisits()
 {
     QFETCH(bool, hidden);
+    QFETCH(bool, folders);
+    QFETCH(bool, recursive);
 
     const QString root = m_dir.path() + QStringLiteral("/walk");
     QVERIFY(QDir(root).removeRecursively());
@@ -105,25 +113,24 @@ void FileWalkTest::walkVisitsWhatDirIteratorVisits()
     QVERIFY(QFile::setPermissions(root + QStringLiteral("/unreadable.desktop"), QFileDevice::WriteOwner));
     QVERIFY(QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::WriteOwner));
 
-    const QDir::Filters filters = QDir::Files | QDir::Readable | (hidden ? QDir::Hidden : QDir::Filters());
+    StartMenuUtils::WalkFilter filter;
+    filter.hidden = hidden;
+    filter.folders = folders;
+    filter.files = !folders || hidden;
+    filter.recursive = recursive;
+    const QDir::Filters filters = QDir::Readable | QDir::NoDotAndDotDot | (filter.files ? QDir::Files : QDir::Filters())
+        | (folders ? QDir::Dirs : QDir::Filters()) | (hidden ? QDir::Hidden : QDir::Filters());
     const QStringList starts{root, root + QLatin1Char('/'), root + QStringLiteral("/relative-link-to-folder"), root + QStringLiteral("/missing")};
     for (const QString &start : starts) {
         QStringList expected;
-        QDirIterator it(start, filters, QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
+        QDirIterator it(start, filters, (recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags) | QDirIterator::FollowSymlinks);
         while (it.hasNext()) {
             expected.append(it.next());
         }
-        QStringList walked;
-        StartMenuUtils::walkFiles(
-            start,
-            hidden,
-            [](const char *) {
-                return true;
-            },
-            [&walked](const QString &path) {
-                walked.append(path);
-            });
-        QCOMPARE(walked, expected);
+        QCOMPARE(StartMenuUtils::walkedPaths(start, filter), expected);
+        if (folders) {
+            continue;
+        }
 
         // Refused names are simply not visited.
         QStringList desktopFiles;

@@ -7,6 +7,7 @@
 #include "applicationsource_p.h"
 #include "entryrules_p.h"
 #include "filewalk_p.h"
+#include "folderlist_p.h"
 #include "logging.h"
 #include "nimbdesktopentry.h"
 #include "settingsmap.h"
@@ -128,11 +129,13 @@ bool copyTree(const fs::path &from, const fs::path &to, std::vector<FolderIdenti
     }
 
     openFolders.push_back(folder);
-    fs::directory_iterator it(from, error);
-    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        if (!copyTree(it->path(), to / it->path().filename(), openFolders, error)) {
-            break;
+    const bool listed = FolderList::list(QByteArray::fromStdString(from.native()), [&](const FolderList::Entry &entry) {
+        if (!error) {
+            copyTree(from / entry.name, to / entry.name, openFolders, error);
         }
+    });
+    if (!listed) {
+        error = std::error_code(errno, std::generic_category());
     }
     openFolders.pop_back();
     return !error;
@@ -436,7 +439,10 @@ void removeLeftovers(const QString &menuDir)
     const QFileInfo tree(menuDir);
     const QDir parent = tree.dir();
     const QString prefix = QLatin1Char('.') + tree.fileName();
-    for (const QString &name : parent.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+    const QStringList names = FolderList::names(parent.path(), [](const FolderList::Entry &entry) {
+        return entry.isDir;
+    });
+    for (const QString &name : names) {
         for (const QString &marker : {buildingMarker, removingMarker}) {
             if (!name.startsWith(prefix + marker)) {
                 continue;

@@ -4,6 +4,7 @@
 */
 
 #include "kcmoduleitem.h"
+#include "folderlist_p.h"
 #include "kcmoduleitem_p.h"
 #include "systemroot.h"
 
@@ -15,6 +16,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <algorithm>
 #include <memory>
 
 namespace
@@ -61,8 +63,11 @@ QStringList pluginFoldersBelow(const QString &systemRoot)
     }
     add(systemRoot + sharedPluginFolder);
     const QDir architectures(systemRoot + architecturesFolder);
-    const QStringList names = architectures.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &name : names) {
+    QStringList names = FolderList::names(architectures.path(), [](const FolderList::Entry &entry) {
+        return entry.isDir && !entry.isHidden();
+    });
+    std::sort(names.begin(), names.end());
+    for (const QString &name : std::as_const(names)) {
         const QString folder = architectures.filePath(name) + architecturePluginSubfolder;
         if (QFileInfo(folder).isDir()) {
             add(folder);
@@ -77,8 +82,11 @@ QVector<KPluginMetaData> modulesIn(const QString &folder)
 {
     QVector<KPluginMetaData> modules = KPluginMetaData::findPlugins(folder);
     const QDir dir(folder);
-    const QStringList metaDataFiles = dir.entryList(metaDataFilePatterns, QDir::Files | QDir::Readable, QDir::Name);
-    for (const QString &fileName : metaDataFiles) {
+    QStringList metaDataFiles = FolderList::names(folder, [](const FolderList::Entry &entry) {
+        return entry.isListedAsFile() && !entry.isHidden() && QDir::match(metaDataFilePatterns, QFile::decodeName(entry.name)) && entry.isReadable();
+    });
+    std::sort(metaDataFiles.begin(), metaDataFiles.end());
+    for (const QString &fileName : std::as_const(metaDataFiles)) {
         const KPluginMetaData metaData = KPluginMetaData::fromJsonFile(dir.filePath(fileName));
         if (metaData.isValid()) {
             modules.append(metaData);

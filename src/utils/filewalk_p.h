@@ -6,8 +6,9 @@
 #ifndef NIMBSTARTMENU_FILEWALK_P_H
 #define NIMBSTARTMENU_FILEWALK_P_H
 
+#include "folderlist_p.h"
+
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -15,116 +16,92 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace StartMenuUtils
 {
+/// What a walk visits, as the filters and flags of a QDirIterator that follows links.
+struct WalkFilter {
+    bool files = true; // QDir::Files | QDir::Readable
+    bool folders = false; // QDir::Dirs | QDir::Readable
+    bool hidden = false; // QDir::Hidden
+    bool recursive = true; // QDirIterator::Subdirectories
+};
+
 namespace FileWalk
 {
-// QFileInfo::canonicalFilePath() of a native path: realpath(), a missing entry giving an empty
-// path and any other failure the path itself.
-inline QString canonicalPath(const QByteArray &native)
-{
-    if (native == "/") {
-        return QStringLiteral("/");
-    }
-    char *resolved = ::realpath(native.constData(), nullptr);
-    if (!resolved) {
-        return (errno == ENOENT || errno == ENOTDIR) ? QString() : QFile::decodeName(native);
-    }
-    const QString path = QDir::cleanPath(QFile::decodeName(resolved));
-    std::free(resolved);
-    return path;
-}
-
 template<typename Wanted, typename Visit>
-void walkFolder(QByteArray folder, bool hidden, QSet<QString> &visited, Wanted &wanted, Visit &visit)
+void walkFolder(const QByteArray &folder, const WalkFilter &filter, QSet<QString> &visited, Wanted &wanted, Visit &visit)
 {
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir) {
-        return;
-    }
-    if (!folder.endsWith('/')) {
-        folder.append('/');
-    }
-    // Names are looked up in the open folder, not along the whole path again.
-    const int folderFd = ::dirfd(dir);
-    while (const dirent *entry = ::readdir(dir)) {
-        const char *name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
-            continue;
+    const QByteArray prefix = folder.endsWith('/') ? folder : folder + '/';
+    FolderList::list(folder, [&](const FolderList::Entry &entry) {
+        if (entry.isHidden() && !filter.hidden) {
+            return;
         }
-        bool exists = true;
-        bool link = false;
-        bool isDir = false;
-        bool isFile = false;
-        unsigned char type = entry->d_type;
-        struct stat status;
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-                continue; // gone: neither file, folder nor link
+        if (entry.isDir) {
+            const QByteArray path = prefix + entry.name;
+            if (filter.folders && entry.isReadable()) {
+                visit(QFile::decodeName(path));
             }
-            type = S_ISLNK(status.st_mode) ? DT_LNK : S_ISDIR(status.st_mode) ? DT_DIR : S_ISREG(status.st_mode) ? DT_REG : DT_FIFO;
-        }
-        if (type == DT_LNK) {
-            // A link stands for what it points to.
-            link = true;
-            exists = ::fstatat(folderFd, name, &status, 0) == 0;
-            isDir = exists && S_ISDIR(status.st_mode);
-            isFile = exists && S_ISREG(status.st_mode);
-        } else {
-            isDir = type == DT_DIR;
-            isFile = type == DT_REG;
-        }
-        const bool isHidden = name[0] == '.';
-        if (isDir) {
             // Every folder once, whatever the links leading to it: link loops end there.
-            if (!isHidden || hidden) {
-                const QByteArray path = folder + name;
-                const QString canonical = canonicalPath(path);
+            if (filter.recursive) {
+                const QString canonical = FolderList::canonicalPath(path);
                 if (!visited.contains(canonical)) {
                     visited.insert(canonical);
-                    walkFolder(path, hidden, visited, wanted, visit);
+                    walkFolder(path, filter, visited, wanted, visit);
                 }
             }
-            continue;
+            return;
         }
         // Files, and links to anything but a folder; not sockets, pipes, devices or broken links.
-        if ((isHidden && !hidden) || !(isFile || link) || !exists || !wanted(name)) {
-            continue;
+        // QDir lists a link to a pipe or a device with the folders as well.
+        const bool listed = entry.isFile ? filter.files : entry.isListedAsFile() && (filter.files || filter.folders);
+        if (listed && wanted(entry.name) && entry.isReadable()) {
+            visit(QFile::decodeName(prefix + entry.name));
         }
-        if (::faccessat(folderFd, name, R_OK, 0) == 0) {
-            visit(QFile::decodeName(folder + name));
-        }
-    }
-    ::closedir(dir);
+    });
 }
 }
 
 /**
- * Walks @p root as QDirIterator(root, QDir::Files | QDir::Readable, QDirIterator::Subdirectories |
- * QDirIterator::FollowSymlinks) does, with QDir::Hidden when @p hidden: it visits the same paths in
- * the same order, the order of the file system, each folder before the rest of its parent. It
- * builds no QFileInfo for every entry and asks the file system only what those filters need: the
- * type that readdir() gives, stat() for links, access() for the files visited.
+ * Walks @p root as QDirIterator(root, filters, flags | QDirIterator::FollowSymlinks) does, the
+ * filters and flags that @p filter names: it visits the same paths in the same order, the order of
+ * the file system, each folder before its contents and before the rest of its parent. It builds no
+ * QFileInfo for every entry and asks the file system only what those filters need.
  *
  * @param wanted called with the native name of a file: a file it refuses is not visited, which spares
  *        its access() call; it must refuse only files the visitor would skip
- * @param visit called with the path of each file, as QDirIterator::next() returns it
+ * @param visit called with the path of each file or folder, as QDirIterator::next() returns it
  */
+template<typename Wanted, typename Visit>
+void walk(const QString &root, const WalkFilter &filter, Wanted wanted, Visit visit)
+{
+    const QByteArray native = QFile::encodeName(root);
+    QSet<QString> visited{FolderList::canonicalPath(native)};
+    FileWalk::walkFolder(native, filter, visited, wanted, visit);
+}
+
+/// The readable files below @p root, with the hidden ones when @p hidden; see walk().
 template<typename Wanted, typename Visit>
 void walkFiles(const QString &root, bool hidden, Wanted wanted, Visit visit)
 {
-    const QByteArray native = QFile::encodeName(root);
-    QSet<QString> visited{FileWalk::canonicalPath(native)};
-    FileWalk::walkFolder(native, hidden, visited, wanted, visit);
+    WalkFilter filter;
+    filter.hidden = hidden;
+    walk(root, filter, wanted, visit);
+}
+
+/// Every path walk() visits below @p root.
+inline QStringList walkedPaths(const QString &root, const WalkFilter &filter)
+{
+    QStringList paths;
+    walk(
+        root,
+        filter,
+        [](const char *) {
+            return true;
+        },
+        [&paths](const QString &path) {
+            paths.append(path);
+        });
+    return paths;
 }
 
 /// The folder of a walked path as QFileInfo::dir().path() gives it: up to the last slash, without
@@ -156,7 +133,9 @@ public:
         const QFileInfo info(folder);
         m_listed = !info.exists() || (info.isDir() && info.isReadable());
         if (m_listed && info.exists()) {
-            const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            const QStringList names = FolderList::names(folder, [](const FolderList::Entry &) {
+                return true;
+            });
             m_names = QSet<QString>(names.cbegin(), names.cend());
         }
     }

@@ -4,10 +4,10 @@
 */
 
 #include "startmenuutils.h"
+#include "filewalk_p.h"
 #include "nimbdesktopentry.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QPixmap>
 #include <QProcessEnvironment>
 
@@ -22,18 +22,6 @@ const QString menuSubdir = QStringLiteral("/.nimb/startmenu2");
 const QString userCategoriesRoot = QStringLiteral("/usr/share/applications/nimbstartmenu");
 const QString sudoUserVariable = QStringLiteral("SUDO_USER");
 constexpr int savedIconSize = 32;
-
-QStringList walk(const QString &root, QDir::Filters filters, QDirIterator::IteratorFlags flags)
-{
-    // With FollowSymlinks, QDirIterator never enters a folder (by canonical path) twice: a link loop
-    // ends the descent, the link itself still listed.
-    QStringList paths;
-    QDirIterator it(root, filters, flags);
-    while (it.hasNext()) {
-        paths.append(it.next());
-    }
-    return paths;
-}
 }
 
 namespace StartMenuUtils
@@ -85,13 +73,13 @@ void overrideDesktopEntry(NimbDesktopEntry &entry, const QString &fileName, cons
 
 QStringList subdirs(const QString &root, bool topLevelOnly)
 {
-    QDirIterator::IteratorFlags flags = QDirIterator::FollowSymlinks;
-    if (!topLevelOnly) {
-        flags |= QDirIterator::Subdirectories;
-    }
-    // QDir::Dirs, not QDir::AllDirs: with AllDirs the iterator still descends into hidden folders
-    // and lists the folders inside them.
-    return walk(root, QDir::Dirs | QDir::Readable | QDir::NoDotAndDotDot, flags);
+    // Hidden folders are neither listed nor entered. A link loop ends the descent, the link itself
+    // still listed.
+    WalkFilter filter;
+    filter.files = false;
+    filter.folders = true;
+    filter.recursive = !topLevelOnly;
+    return walkedPaths(root, filter);
 }
 
 QStringList subdirs(const QStringList &roots, bool topLevelOnly)
@@ -153,9 +141,10 @@ QStringList appSearchPathsWithParents()
 
 QStringList menuPathsToWatch()
 {
-    return walk(menuDir(),
-                QDir::Dirs | QDir::Files | QDir::Readable | QDir::Hidden | QDir::NoDotAndDotDot,
-                QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
+    WalkFilter filter;
+    filter.folders = true;
+    filter.hidden = true;
+    return walkedPaths(menuDir(), filter);
 }
 
 QStringList iconDirsToWatch()
