@@ -4,6 +4,7 @@
 */
 
 #include "baloomonitor.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,11 +110,9 @@ private:
     std::unique_ptr<BalooMonitor> m_monitor;
 };
 
-static bool writeQmldir(const QString &importPath, const QByteArray &content)
+static void writeQmldir(const QString &importPath, const QByteArray &content)
 {
-    const QString folder = importPath + QStringLiteral("/org/kde/baloo/experimental");
-    QFile file(folder + QStringLiteral("/qmldir"));
-    return QDir().mkpath(folder) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    TestSupport::writeFile(importPath + QStringLiteral("/org/kde/baloo/experimental/qmldir"), content);
 }
 
 void BalooMonitorTest::initTestCase()
@@ -122,9 +121,9 @@ void BalooMonitorTest::initTestCase()
     // An import path searched before the system one hides the installed module: its qmldir names
     // no plugin, so the type registered below answers the import.
     m_fakeModulePath = m_dir.filePath(QStringLiteral("fake"));
-    QVERIFY(writeQmldir(m_fakeModulePath, "module org.kde.baloo.experimental\n"));
+    writeQmldir(m_fakeModulePath, "module org.kde.baloo.experimental\n");
     m_brokenModulePath = m_dir.filePath(QStringLiteral("broken"));
-    QVERIFY(writeQmldir(m_brokenModulePath, "module org.kde.baloo.experimental\nplugin nimbtestmissingplugin\n"));
+    writeQmldir(m_brokenModulePath, "module org.kde.baloo.experimental\nplugin nimbtestmissingplugin\n");
 
     QCOMPARE(qmlRegisterType<FakeMonitor>(moduleUri, 0, 1, "Monitor") >= 0, true);
 }

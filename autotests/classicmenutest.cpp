@@ -25,11 +25,10 @@ QString themeFile()
     return QDir::homePath() + QStringLiteral("/.nimb/wm/current.themerc");
 }
 
-bool writeScript(const QString &path, const QByteArray &body)
+void writeScript(const QString &path, const QByteArray &body)
 {
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n" + body) > 0
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    TestSupport::writeFile(path, "#!/bin/sh\n" + body);
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 }
 }
 
@@ -160,8 +159,8 @@ void ClassicMenuTest::enableClassicMenuStartsTool()
     QFETCH(bool, enable);
     QFETCH(QByteArray, expectedCalls);
 
-    QVERIFY(writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"),
-                        "{ printf '%s\\n' \"$@\"; echo '" + endOfCall + "'; } >> '" + QFile::encodeName(m_recordFile) + "'\n"));
+    writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"),
+                "{ printf '%s\\n' \"$@\"; echo '" + endOfCall + "'; } >> '" + QFile::encodeName(m_recordFile) + "'\n");
     putFirstOnPath(m_standInDir);
 
     StartMenuUtils::enableClassicMenu(enable);
@@ -172,7 +171,7 @@ void ClassicMenuTest::enableClassicMenuStartsTool()
 void ClassicMenuTest::enableClassicMenuWaitsForTool()
 {
     // The tool takes its time; the call must not return before it has ended.
-    QVERIFY(writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"), "sleep 1\necho \"$3\" > '" + QFile::encodeName(m_recordFile) + "'\n"));
+    writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"), "sleep 1\necho \"$3\" > '" + QFile::encodeName(m_recordFile) + "'\n");
     putFirstOnPath(m_standInDir);
 
     StartMenuUtils::enableClassicMenu(true);
@@ -193,7 +192,7 @@ void ClassicMenuTest::missingToolChangesNothing()
 
 void ClassicMenuTest::failingToolChangesNothing()
 {
-    QVERIFY(writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"), "echo 'ClassicMenuTest: failing on purpose' >&2\nexit 3\n"));
+    writeScript(m_standInDir + QStringLiteral("/nimb-wmfunc"), "echo 'ClassicMenuTest: failing on purpose' >&2\nexit 3\n");
     putFirstOnPath(m_standInDir);
     QVERIFY(TestSupport::writeNewVersion(themeFile(), "UseStartButton=false\n"));
 

@@ -10,6 +10,7 @@
 // hold one writer's complete preferences.
 
 #include "nimbdesktopentry.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -20,7 +21,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -52,8 +52,7 @@ Tree readTree(const QString &menuDir)
     QDirIterator it(menuDir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile file(path);
-        tree.insert(path.mid(menuDir.size() + 1), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
+        tree.insert(path.mid(menuDir.size() + 1), TestSupport::readFile(path));
     }
     return tree;
 }
@@ -156,7 +155,7 @@ private Q_SLOTS:
 private:
     QString home() const
     {
-        return m_home->path();
+        return m_system->home();
     }
     QString nimbDir() const
     {
@@ -164,11 +163,7 @@ private:
     }
     QString menuDir() const
     {
-        return nimbDir() + QStringLiteral("/startmenu2");
-    }
-    QString configFile() const
-    {
-        return home() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
+        return m_system->menuDir();
     }
 
     QProcessEnvironment environment() const;
@@ -180,7 +175,8 @@ private:
     QString m_tool;
     Tree m_reference;
     int m_generationMs = 0;
-    std::unique_ptr<QTemporaryDir> m_home;
+    // The tool runs on the demo system; the home is the fake system's.
+    std::unique_ptr<TestSupport::FakeSystem> m_system;
     QRandomGenerator m_random{seed};
 };
 
@@ -191,8 +187,7 @@ void CrashSafetyTest::initTestCase()
     QVERIFY(QFileInfo(QStringLiteral(DEMO_ROOT "/usr/share/nimb-start-menu/startmenu/office/.directory")).isFile());
 
     // The tree a run that nothing disturbs builds; every disturbed run must end up with it.
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
+    init();
     QProcess process;
     startTool(process, {QStringLiteral("--json"), QStringLiteral("menu"), QStringLiteral("reset")});
     QVERIFY(process.waitForFinished(toolTimeoutMs));
@@ -205,8 +200,8 @@ void CrashSafetyTest::initTestCase()
 
 void CrashSafetyTest::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_home->isValid());
+    m_system = std::make_unique<TestSupport::FakeSystem>(QStringLiteral("CrashSafetyTest"));
+    QVERIFY(m_system->install());
 }
 
 QProcessEnvironment CrashSafetyTest::environment() const
@@ -321,8 +316,7 @@ void CrashSafetyTest::killedUpdate()
 {
     QVERIFY(runTool({QStringLiteral("menu"), QStringLiteral("update")}));
     const QString office = menuDir() + QStringLiteral("/office");
-    const QString applications = home() + QStringLiteral("/.local/share/applications");
-    QVERIFY(QDir().mkpath(applications));
+    const QString applications = m_system->userApplications();
     const auto changeTime = [&office] {
         struct stat status {
         };
@@ -337,9 +331,8 @@ void CrashSafetyTest::killedUpdate()
         QStringList added;
         for (int i = 0; i < addedApplications; ++i) {
             const QString name = QStringLiteral("ledger-%1-%2.desktop").arg(round).arg(i);
-            QFile file(applications + QLatin1Char('/') + name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Ledger %1 %2\nExec=ledger\nCategories=Office;\n").arg(round).arg(i).toUtf8());
+            TestSupport::writeFile(applications + QLatin1Char('/') + name,
+                                   m_system->desktopFile(QStringLiteral("Ledger %1 %2").arg(round).arg(i), QStringLiteral("Office;")));
             added.append(name);
         }
 
@@ -429,11 +422,11 @@ void CrashSafetyTest::concurrentSettingsSaves()
 
     // The values each writer may leave, learnt from writers that run one after the other.
     const auto valuesAfter = [this](const QList<QStringList> &changes) {
-        QFile::remove(configFile());
+        QFile::remove(TestSupport::preferencesFile());
         for (const QStringList &change : changes) {
             runTool(QStringList{QStringLiteral("settings"), QStringLiteral("set")} + change);
         }
-        QSettings settings(configFile(), QSettings::NativeFormat);
+        QSettings settings(TestSupport::preferencesFile(), QSettings::NativeFormat);
         return std::make_pair(valuesOf(settings, menuKeys()), valuesOf(settings, searchKeys()));
     };
     const auto base = valuesAfter({});
@@ -445,7 +438,7 @@ void CrashSafetyTest::concurrentSettingsSaves()
     const QList<std::pair<Values, Values>> outcomes{afterFirst, afterSecond, afterBoth, afterBothReversed};
 
     for (int round = 0; round < settingsRounds; ++round) {
-        QFile::remove(configFile());
+        QFile::remove(TestSupport::preferencesFile());
         QProcess first;
         QProcess second;
         startTool(first, QStringList{QStringLiteral("settings"), QStringLiteral("set")} + firstChange);
@@ -455,7 +448,7 @@ void CrashSafetyTest::concurrentSettingsSaves()
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(second.exitCode(), 0);
 
-        QSettings settings(configFile(), QSettings::NativeFormat);
+        QSettings settings(TestSupport::preferencesFile(), QSettings::NativeFormat);
         settings.allKeys();
         QCOMPARE(settings.status(), QSettings::NoError);
         const std::pair<Values, Values> stored{valuesOf(settings, menuKeys()), valuesOf(settings, searchKeys())};

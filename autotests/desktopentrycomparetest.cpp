@@ -8,6 +8,7 @@
 // the comparison leaves out exactly the values the rule covers (see RawDesktopGroup).
 
 #include "nimbdesktopentry.h"
+#include "testsupport.h"
 
 #include <KConfig>
 #include <KConfigGroup>
@@ -19,7 +20,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -329,14 +329,8 @@ private:
 
 void DesktopEntryCompareTest::initTestCase()
 {
-    QVERIFY(m_home.isValid());
-    QStandardPaths::setTestModeEnabled(true);
     // KConfig looks for configuration beside the files it reads; keep it away from the real home.
-    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
-        const QString folder = m_home.filePath(QString::fromLatin1(variable).toLower());
-        QVERIFY(QDir().mkpath(folder));
-        qputenv(variable, QFile::encodeName(folder));
-    }
+    QVERIFY(!TestSupport::isolate(m_home).isEmpty());
     // KConfig warns about every escape it does not know; the differences are what this test checks.
     QLoggingCategory::setFilterRules(QStringLiteral("kf.config.core.warning=false"));
     QVERIFY(QDir().mkpath(m_home.filePath(QStringLiteral("scratch"))));
@@ -456,12 +450,8 @@ void DesktopEntryCompareTest::intendedDifferences()
     QFETCH(QStringList, kconfig);
 
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("difference.desktop"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(contents), contents.size());
-    file.close();
+    TestSupport::writeFile(path, contents);
 
     NimbDesktopEntry::setLocale(locale.toStdString());
     const NimbDesktopEntry entry(QFile::encodeName(path).toStdString());

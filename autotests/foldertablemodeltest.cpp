@@ -5,6 +5,7 @@
 
 #include "foldertablemodel.h"
 #include "baloosettings.h"
+#include "testsupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -117,11 +118,7 @@ QString FolderTableModelTest::home(const QString &relative) const
 
 void FolderTableModelTest::writeConfig(const QByteArray &content)
 {
-    const QString folder = m_dir.filePath(QStringLiteral("config"));
-    QVERIFY(QDir().mkpath(folder));
-    QFile file(folder + QStringLiteral("/baloofilerc"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
+    TestSupport::writeFile(m_dir.filePath(QStringLiteral("config/baloofilerc")), content);
 }
 
 void FolderTableModelTest::startsEmpty()

@@ -5,6 +5,7 @@
 
 #include "kcmoduleitem.h"
 #include "kcmoduleitem_p.h"
+#include "testsupport.h"
 
 #include <KPluginMetaData>
 
@@ -283,12 +284,10 @@ void KCModuleItemTest::modulesBelowARoot()
             .toJson();
     for (const QString &module : modules) {
         const QString path = root() + module;
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         if (path.endsWith(QLatin1String(".json"))) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QCOMPARE(file.write(metaData), metaData.size());
+            TestSupport::writeFile(path, metaData);
         } else {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
             QVERIFY(QFile::copy(QStringLiteral(TEST_PLUGIN), path));
         }
     }

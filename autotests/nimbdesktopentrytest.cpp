@@ -4,12 +4,12 @@
 */
 
 #include "nimbdesktopentry.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,6 +21,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using TestSupport::readFile;
 
 namespace
 {
@@ -43,12 +45,6 @@ QStringList fromStd(const std::vector<std::string> &list)
 std::string stdPath(const QString &path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 mode_t modeOf(const QString &path)
@@ -145,13 +141,7 @@ private:
 
 void NimbDesktopEntryTest::initTestCase()
 {
-    QVERIFY(m_home.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
-        const QString folder = m_home.filePath(QString::fromLatin1(variable).toLower());
-        QVERIFY(QDir().mkpath(folder));
-        qputenv(variable, QFile::encodeName(folder));
-    }
+    QVERIFY(!TestSupport::isolate(m_home).isEmpty());
     // Restored after every case: some cases point PATH at their own programs or change the locale.
     for (const char *variable : {"PATH", "LC_ALL", "LC_MESSAGES", "LANG"}) {
         m_environment.insert(variable, qgetenv(variable));
@@ -181,10 +171,7 @@ void NimbDesktopEntryTest::cleanup()
 QString NimbDesktopEntryTest::writeFile(const QString &name, const QByteArray &contents) const
 {
     const QString path = m_dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) {
-        return {};
-    }
+    TestSupport::writeFile(path, contents);
     return path;
 }
 
@@ -433,7 +420,7 @@ void NimbDesktopEntryTest::acceptance()
     const QString bin = m_dir->filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin) && QDir().mkpath(m_dir->filePath(QStringLiteral("empty"))));
     for (const QString &name : {QStringLiteral("nimbtest-tool"), QStringLiteral("nimbtest tool"), QStringLiteral("nimbtest-plain")}) {
-        QVERIFY(!writeFile(QStringLiteral("bin/") + name, "#!/bin/sh\nexit 0\n").isEmpty());
+        writeFile(QStringLiteral("bin/") + name, "#!/bin/sh\nexit 0\n");
         const bool executable = name != QLatin1String("nimbtest-plain");
         QVERIFY(::chmod(QFile::encodeName(QDir(bin).filePath(name)).constData(), executable ? 0755 : 0644) == 0);
     }
@@ -680,7 +667,7 @@ void NimbDesktopEntryTest::overrideFrom()
     QCOMPARE(fromStd(entry.localName()), localName);
     const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
     QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{false}));
-    QCOMPARE(readAll(saved), expected);
+    QCOMPARE(readFile(saved), expected);
 }
 
 void NimbDesktopEntryTest::setUnknowns_data()
@@ -732,7 +719,7 @@ void NimbDesktopEntryTest::setUnknowns()
 
     const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
     QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{false}));
-    QCOMPARE(readAll(saved), expected);
+    QCOMPARE(readFile(saved), expected);
     // What was set reads back unchanged, from the entry and from the saved file; what was ignored
     // left the entry as it was.
     const NimbDesktopEntry reloaded(stdPath(saved));
@@ -781,7 +768,7 @@ void NimbDesktopEntryTest::saveText()
     const NimbDesktopEntry entry = load(contents);
     const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
     QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{saveEmptyFields}));
-    QCOMPARE(readAll(saved), expected);
+    QCOMPARE(readFile(saved), expected);
     // No temporary file is left beside it.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
              (QStringList{"entry.desktop", "saved.desktop"}));
@@ -804,7 +791,7 @@ void NimbDesktopEntryTest::saveRoundTrip()
 {
     QFETCH(QString, path);
 
-    const QByteArray original = readAll(path);
+    const QByteArray original = readFile(path);
     const NimbDesktopEntry entry(stdPath(path));
     QVERIFY(entry.isLoaded());
     const QString first = m_dir->filePath(QStringLiteral("first.desktop"));
@@ -830,12 +817,12 @@ void NimbDesktopEntryTest::saveRoundTrip()
         QCOMPARE(fromStd(after.localKeywords()), fromStd(before.localKeywords()));
     }
     // Every group is kept, and saving what was saved changes nothing.
-    const QByteArray saved = readAll(first);
+    const QByteArray saved = readFile(first);
     for (const QByteArray &header : groupHeaders(original)) {
         QVERIFY2(saved.startsWith(header + '\n') || saved.contains('\n' + header + '\n'), header.constData());
     }
     QVERIFY(reloaded.saveAs(stdPath(second), SaveEmptyFields{true}));
-    QCOMPARE(readAll(second), saved);
+    QCOMPARE(readFile(second), saved);
 }
 
 void NimbDesktopEntryTest::saveFailures_data()
@@ -894,7 +881,7 @@ void NimbDesktopEntryTest::saveKeepsPermissions()
     QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
     QVERIFY(entry.saveAs(stdPath(target), SaveEmptyFields{false}));
     QCOMPARE(modeOf(target), mode_t(mode));
-    QCOMPARE(readAll(target), validEntry);
+    QCOMPARE(readFile(target), validEntry);
 
     // A new file gets what the umask leaves of rw-rw-rw-.
     const mode_t previous = ::umask(027);
@@ -942,7 +929,7 @@ void NimbDesktopEntryTest::manyGroups()
     QCOMPARE(fromStd(entry.comment()), QStringLiteral("Late"));
     const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
     QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{false}));
-    QCOMPARE(readAll(saved), expected);
+    QCOMPARE(readFile(saved), expected);
 }
 
 // A file that the reader takes is written so that the reader takes it again, though the blank lines
@@ -960,7 +947,7 @@ void NimbDesktopEntryTest::saveNearTheSizeLimit()
 
     const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
     QVERIFY(entry.saveAs(stdPath(saved), SaveEmptyFields{false}));
-    const QByteArray written = readAll(saved);
+    const QByteArray written = readFile(saved);
     QVERIFY(written.size() <= int(NimbDesktopEntry::MaxFileSize));
     QVERIFY(written.startsWith("[Desktop Entry]\n"));
     QCOMPARE(written.count("\n["), groups);
@@ -996,7 +983,7 @@ void NimbDesktopEntryTest::copyOutlivesOriginal()
     QCOMPARE(fromStd(copy.comment()), QStringLiteral("Kept"));
     const QString saved = m_dir->filePath(QStringLiteral("saved.desktop"));
     QVERIFY(copy.saveAs(stdPath(saved), SaveEmptyFields{false}));
-    QCOMPARE(readAll(saved),
+    QCOMPARE(readFile(saved),
              QByteArray("[Desktop Entry]\nType=Application\nName=NimbTest Entry\nExec=nimbtest-entry\nComment=Kept\nX-NimbTest-Copy=copy only\n"
                         "Name[de]=Überschrieben\nIcon=patched\n"));
 }
@@ -1027,7 +1014,7 @@ void NimbDesktopEntryTest::moveLeavesEmptyEntry()
     // A moved-from entry takes new contents like any other.
     source = assigned;
     QVERIFY(source.saveAs(stdPath(saved), SaveEmptyFields{false}));
-    QCOMPARE(readAll(saved), validEntry + "Name[de]=Verschoben\n");
+    QCOMPARE(readFile(saved), validEntry + "Name[de]=Verschoben\n");
 }
 
 void NimbDesktopEntryTest::saveFileNames_data()
@@ -1049,7 +1036,7 @@ void NimbDesktopEntryTest::saveFileNames()
     QFile::remove(m_dir->filePath(QStringLiteral("entry.desktop")));
     const QString target = m_dir->filePath(fileName);
     QVERIFY(entry.saveAs(stdPath(target), SaveEmptyFields{false}));
-    QCOMPARE(readAll(target), validEntry);
+    QCOMPARE(readFile(target), validEntry);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{fileName});
     // Saving over it goes the same way.
     QVERIFY(entry.saveAs(stdPath(target), SaveEmptyFields{true}));
@@ -1124,7 +1111,7 @@ void NimbDesktopEntryTest::badInput()
     const QByteArray encoded = QFile::encodeName(path);
     const QByteArray fifo = QFile::encodeName(m_dir->filePath(QStringLiteral("fifo")));
     if (kind == QLatin1String("file")) {
-        QCOMPARE(writeFile(QStringLiteral("input.desktop"), contents), path);
+        writeFile(QStringLiteral("input.desktop"), contents);
     } else if (kind == QLatin1String("fifo")) {
         QVERIFY(::mkfifo(encoded.constData(), 0600) == 0);
     } else if (kind == QLatin1String("link to fifo")) {

@@ -25,8 +25,9 @@ namespace TestSupport
 {
 /**
  * Makes "home" below @p dir the home directory, with the XDG user folders in their usual places
- * below it, "system-data" the only system data folder and "root" the system root, so that nothing a
- * test does reaches the real ones. Returns the home directory, or nothing if it cannot be made.
+ * below it, "system-data" the only system data folder, "system-config" the only system configuration
+ * folder and "root" the system root, so that nothing a test does reaches the real ones. Returns the
+ * home directory, or nothing if it cannot be made.
  */
 inline QString isolate(const QTemporaryDir &dir)
 {
@@ -40,6 +41,7 @@ inline QString isolate(const QTemporaryDir &dir)
     qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/.local/share")));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home + QStringLiteral("/.cache")));
     qputenv("XDG_DATA_DIRS", QFile::encodeName(dir.filePath(QStringLiteral("system-data"))));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(dir.filePath(QStringLiteral("system-config"))));
     StartMenuUtils::setSystemRoot(dir.filePath(QStringLiteral("root")));
     return QDir::homePath() == home ? home : QString();
 }
