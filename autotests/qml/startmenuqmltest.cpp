@@ -7,6 +7,7 @@
 // the types of org.nimb.startmenu registered and a launcher that records instead of starting.
 
 #include "startmenuqml.h"
+#include "kiolauncher.h"
 #include "launcher.h"
 #include "testsupport.h"
 

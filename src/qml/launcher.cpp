@@ -5,15 +5,9 @@
 
 #include "launcher.h"
 
-#include <NimbStartMenu/nimbdesktopentry.h>
-
-#include <KIO/ApplicationLauncherJob>
-#include <KIO/CommandLauncherJob>
-#include <KService>
+#include "kiolauncher.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,32 +17,6 @@ Launcher *&installed()
 {
     static Launcher *launcher = nullptr;
     return launcher;
-}
-
-void failLater(QObject *context, const Launcher::Failure &failed, const QString &error)
-{
-    QTimer::singleShot(0, context, [failed, error] {
-        failed(error);
-    });
-}
-
-void reportResult(KJob *job, QObject *context, const Launcher::Failure &failed)
-{
-    QObject::connect(job, &KJob::result, context, [failed](KJob *job) {
-        if (job->error() != 0) {
-            failed(job->errorString());
-        }
-    });
-    job->start();
-}
-
-// A menu item is a copy that names its source: the source is the file the desktop trusts (it lies in
-// an application folder), the copy in the menu tree is not.
-QString sourceOf(const QString &desktopFile)
-{
-    const NimbDesktopEntry entry(QFile::encodeName(desktopFile).toStdString());
-    const QString origin = QString::fromUtf8(entry.getUnknownValue("X-Nimb-OriginFile").c_str());
-    return !origin.isEmpty() && QFileInfo(origin).isFile() ? origin : desktopFile;
 }
 
 const QString kcmScheme = QStringLiteral("kcm://");
@@ -67,20 +35,11 @@ void Launcher::setCurrent(Launcher *launcher)
     installed() = launcher;
 }
 
-void KioLauncher::startApplication(const QString &desktopFile, QObject *context, const Failure &failed)
+void Launcher::failLater(QObject *context, const Failure &failed, const QString &error)
 {
-    const QString source = sourceOf(desktopFile);
-    KService::Ptr service(new KService(source));
-    if (!service->isValid()) {
-        failLater(context, failed, QCoreApplication::translate("Launcher", "%1 is not an application's desktop file.").arg(source));
-        return;
-    }
-    reportResult(new KIO::ApplicationLauncherJob(service), context, failed);
-}
-
-void KioLauncher::startCommand(const QString &program, const QStringList &arguments, QObject *context, const Failure &failed)
-{
-    reportResult(new KIO::CommandLauncherJob(program, arguments), context, failed);
+    QTimer::singleShot(0, context, [failed, error] {
+        failed(error);
+    });
 }
 
 namespace StartMenuQml
@@ -92,7 +51,7 @@ void launch(const QString &target, QObject *context, const Launcher::Failure &fa
         // The name becomes an argument of its own, never shell text; one that could be read as an
         // option or a path is refused.
         if (module.isEmpty() || module.startsWith(QLatin1Char('-')) || module.contains(QLatin1Char('/'))) {
-            failLater(context, failed, QCoreApplication::translate("Launcher", "\"%1\" does not name a settings module.").arg(module));
+            Launcher::failLater(context, failed, QCoreApplication::translate("Launcher", "\"%1\" does not name a settings module.").arg(module));
             return;
         }
         Launcher::current()->startCommand(QStringLiteral("kcmshell5"), {module}, context, failed);
@@ -101,7 +60,7 @@ void launch(const QString &target, QObject *context, const Launcher::Failure &fa
     const QUrl url(target);
     const QString path = url.isLocalFile() ? url.toLocalFile() : target;
     if (!path.startsWith(QLatin1Char('/'))) {
-        failLater(context, failed, QCoreApplication::translate("Launcher", "Nothing to start for \"%1\".").arg(target));
+        Launcher::failLater(context, failed, QCoreApplication::translate("Launcher", "Nothing to start for \"%1\".").arg(target));
         return;
     }
     Launcher::current()->startApplication(path, context, failed);

@@ -32,14 +32,9 @@ public:
     static Launcher *current();
     /// @p launcher is not owned; nullptr restores the KIO launcher.
     static void setCurrent(Launcher *launcher);
-};
 
-/// Starts through KIO: ApplicationLauncherJob for a desktop file, CommandLauncherJob for a command.
-class KioLauncher : public Launcher
-{
-public:
-    void startApplication(const QString &desktopFile, QObject *context, const Failure &failed) override;
-    void startCommand(const QString &program, const QStringList &arguments, QObject *context, const Failure &failed) override;
+    /// Calls @p failed with @p error in the event loop, if @p context still exists then.
+    static void failLater(QObject *context, const Failure &failed, const QString &error);
 };
 
 namespace StartMenuQml

@@ -6,7 +6,11 @@
 #include "startmenuqml.h"
 
 #include "applicationsmodel.h"
-#include "fileindexobjects.h"
+#include "categoriesmodel.h"
+#include "qmlbalooctl.h"
+#include "qmlbaloomonitor.h"
+#include "qmlfoldertablemodel.h"
+#include "qmlsearchsettings.h"
 #include "searchmodel.h"
 #include "sessionactions.h"
 

@@ -1,0 +1,108 @@
+/*
+    SPDX-FileCopyrightText: 2026 libnimbstartmenu developers
+    SPDX-License-Identifier: LGPL-2.1-or-later
+*/
+
+#include "qmlsearchsettings.h"
+
+#include <QDir>
+
+QmlSearchSettings::QmlSearchSettings(QObject *parent)
+    : SearchSettings(parent)
+    , m_file(QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf"))
+{
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &QmlSearchSettings::watch);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &QmlSearchSettings::watch);
+    m_watcher.addPath(QFileInfo(m_file).path());
+    m_watcher.addPath(m_file);
+}
+
+template<typename T>
+void QmlSearchSettings::assign(T (SearchSettings::*get)() const, void (SearchSettings::*set)(T), T value)
+{
+    if ((this->*get)() != value) {
+        (this->*set)(value);
+        Q_EMIT changed();
+    }
+}
+
+void QmlSearchSettings::setIndexApplications(bool index)
+{
+    assign(&SearchSettings::indexApplications, &SearchSettings::setIndexApplications, index);
+}
+
+void QmlSearchSettings::setIndexSettings(bool index)
+{
+    assign(&SearchSettings::indexSettings, &SearchSettings::setIndexSettings, index);
+}
+
+void QmlSearchSettings::setIndexDocuments(bool index)
+{
+    assign(&SearchSettings::indexDocuments, &SearchSettings::setIndexDocuments, index);
+}
+
+void QmlSearchSettings::setIndexMedia(bool index)
+{
+    assign(&SearchSettings::indexMedia, &SearchSettings::setIndexMedia, index);
+}
+
+void QmlSearchSettings::setIndexArchives(bool index)
+{
+    assign(&SearchSettings::indexArchives, &SearchSettings::setIndexArchives, index);
+}
+
+void QmlSearchSettings::setIndexHelp(bool index)
+{
+    assign(&SearchSettings::indexHelp, &SearchSettings::setIndexHelp, index);
+}
+
+void QmlSearchSettings::setLimitIndexSize(bool limit)
+{
+    assign(&SearchSettings::limitIndexSize, &SearchSettings::setLimitIndexSize, limit);
+}
+
+void QmlSearchSettings::setIndexSizeLimit(qint64 limit)
+{
+    assign(&SearchSettings::indexSizeLimit, &SearchSettings::setIndexSizeLimit, limit);
+}
+
+void QmlSearchSettings::setIdleModeIndexing(bool idle)
+{
+    assign(&SearchSettings::idleModeIndexing, &SearchSettings::setIdleModeIndexing, idle);
+}
+
+bool QmlSearchSettings::autoRefresh() const
+{
+    return m_autoRefresh;
+}
+
+void QmlSearchSettings::setAutoRefresh(bool autoRefresh)
+{
+    if (m_autoRefresh == autoRefresh) {
+        return;
+    }
+    m_autoRefresh = autoRefresh;
+    Q_EMIT autoRefreshChanged();
+    watch();
+}
+
+void QmlSearchSettings::load()
+{
+    SearchSettings::load();
+    // One signal for all nine: the setters of the base class do not tell which value changed.
+    Q_EMIT changed();
+}
+
+void QmlSearchSettings::save()
+{
+    SearchSettings::save();
+}
+
+void QmlSearchSettings::watch()
+{
+    if (m_autoRefresh) {
+        load();
+    }
+    // A file replaced by its writer, or created, is watched from now on.
+    m_watcher.addPath(m_file);
+}
