@@ -4,6 +4,7 @@
 */
 
 #include "balooctl.h"
+#include "testsupport.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -90,12 +91,8 @@ void BalooCtlTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
-    QVERIFY(QDir().mkpath(bin));
-    QFile script(bin + QStringLiteral("/balooctl"));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    QCOMPARE(script.write(standInScript), qint64(standInScript.size()));
-    script.close();
-    QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    TestSupport::writeFile(bin + QStringLiteral("/balooctl"), standInScript);
+    QVERIFY(QFile::setPermissions(bin + QStringLiteral("/balooctl"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 
     m_path = QFile::encodeName(bin) + ':' + qgetenv("PATH");
     qputenv("PATH", m_path);
@@ -141,9 +138,7 @@ QStringList BalooCtlTest::records() const
 
 void BalooCtlTest::writeReport(const QString &report)
 {
-    QFile file(m_report);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(report.toUtf8());
+    TestSupport::writeFile(m_report, report);
 }
 
 void BalooCtlTest::progressFromStatus_data()

@@ -4,6 +4,7 @@
 */
 
 #include "baloosettings.h"
+#include "testsupport.h"
 
 #include <KConfig>
 #include <KConfigGroup>
@@ -38,8 +39,6 @@ private Q_SLOTS:
 
 private:
     QString home(const QString &relative) const;
-    void writeFile(const QByteArray &content);
-    QByteArray fileContent() const;
 
     QTemporaryDir m_dir;
     QString m_home;
@@ -70,19 +69,6 @@ void BalooSettingsTest::init()
 QString BalooSettingsTest::home(const QString &relative) const
 {
     return m_home + QLatin1Char('/') + relative;
-}
-
-void BalooSettingsTest::writeFile(const QByteArray &content)
-{
-    QFile file(m_configFile);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-QByteArray BalooSettingsTest::fileContent() const
-{
-    QFile file(m_configFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void BalooSettingsTest::usesTheIndexerFile()
@@ -137,7 +123,7 @@ void BalooSettingsTest::reads()
     QFETCH(QStringList, folders);
     QFETCH(QStringList, excludedFolders);
 
-    writeFile(content);
+    TestSupport::writeFile(m_configFile, content);
     BalooSettings settings;
     settings.load();
     QCOMPARE(settings.folders(), folders);
@@ -169,7 +155,7 @@ void BalooSettingsTest::writes()
 
 void BalooSettingsTest::readsOnConstruction()
 {
-    writeFile("[General]\nfolders=/srv/nimbtest/a/\nexclude folders=/srv/nimbtest/a/b/\n");
+    TestSupport::writeFile(m_configFile, "[General]\nfolders=/srv/nimbtest/a/\nexclude folders=/srv/nimbtest/a/b/\n");
     {
         BalooSettings settings;
         QCOMPARE(settings.folders(), QStringList{QStringLiteral("/srv/nimbtest/a/")});
@@ -186,7 +172,7 @@ void BalooSettingsTest::readsOnConstruction()
 
 void BalooSettingsTest::keepsTheIndexerOtherSettings()
 {
-    writeFile("[Basic Settings]\nIndexing-Enabled=false\n\n[General]\nfolders=/srv/nimbtest/a/\nonly basic indexing=true\n");
+    TestSupport::writeFile(m_configFile, "[Basic Settings]\nIndexing-Enabled=false\n\n[General]\nfolders=/srv/nimbtest/a/\nonly basic indexing=true\n");
     BalooSettings settings;
     settings.load();
     settings.setFolders({QStringLiteral("/srv/nimbtest/b/")});
@@ -227,7 +213,7 @@ void BalooSettingsTest::setterSignals()
 
 void BalooSettingsTest::loadSignals()
 {
-    writeFile("[General]\nfolders=/srv/nimbtest/a/\nexclude folders=/srv/nimbtest/a/b/\n");
+    TestSupport::writeFile(m_configFile, "[General]\nfolders=/srv/nimbtest/a/\nexclude folders=/srv/nimbtest/a/b/\n");
     BalooSettings settings;
     settings.load();
     QSignalSpy folders(&settings, &BalooSettings::foldersChanged);
@@ -239,13 +225,13 @@ void BalooSettingsTest::loadSignals()
     QCOMPARE(folders.count(), 0);
     QCOMPARE(excluded.count(), 0);
 
-    writeFile("[General]\nfolders=/srv/nimbtest/c/\nexclude folders=/srv/nimbtest/a/b/\n");
+    TestSupport::writeFile(m_configFile, "[General]\nfolders=/srv/nimbtest/c/\nexclude folders=/srv/nimbtest/a/b/\n");
     settings.load();
     QCOMPARE(settings.folders(), QStringList{QStringLiteral("/srv/nimbtest/c/")});
     QCOMPARE(folders.count(), 1);
     QCOMPARE(excluded.count(), 0);
 
-    writeFile("[General]\nfolders=/srv/nimbtest/c/\n");
+    TestSupport::writeFile(m_configFile, "[General]\nfolders=/srv/nimbtest/c/\n");
     settings.load();
     QCOMPARE(settings.excludedFolders(), QStringList());
     QCOMPARE(folders.count(), 1);
@@ -273,7 +259,7 @@ void BalooSettingsTest::immutable()
     QFETCH(bool, foldersImmutable);
     QFETCH(bool, excludedImmutable);
 
-    writeFile(content);
+    TestSupport::writeFile(m_configFile, content);
     BalooSettings settings;
     settings.load();
     QCOMPARE(settings.isFoldersImmutable(), foldersImmutable);

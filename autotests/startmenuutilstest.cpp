@@ -16,7 +16,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,27 +135,20 @@ private:
 
 void StartMenuUtilsTest::initTestCase()
 {
-    QVERIFY(m_tempDir.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-
+    m_home = TestSupport::isolate(m_tempDir);
+    QVERIFY(!m_home.isEmpty());
     m_base = m_tempDir.path();
-    m_home = m_base + QStringLiteral("/home");
     m_root = m_base + QStringLiteral("/root");
-    QVERIFY(QDir().mkpath(m_home));
     QVERIFY(QDir().mkpath(m_root));
+    QCOMPARE(StartMenuUtils::systemRoot(), m_root);
 
     // Doubled and trailing slashes on purpose: the cached search paths must come out clean.
     m_dataDirs = QFile::encodeName(m_base + QStringLiteral("//system-data/"));
     m_dataHome = QFile::encodeName(m_home + QStringLiteral("//.local/share/"));
-    qputenv("HOME", QFile::encodeName(m_home));
     qputenv("XDG_DATA_HOME", m_dataHome);
     qputenv("XDG_DATA_DIRS", m_dataDirs);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home + QStringLiteral("/.config")));
     m_hadSudoUser = qEnvironmentVariableIsSet("SUDO_USER");
     m_sudoUser = qgetenv("SUDO_USER");
-
-    StartMenuUtils::setSystemRoot(m_root);
-    QCOMPARE(StartMenuUtils::systemRoot(), m_root);
 }
 
 void StartMenuUtilsTest::cleanup()
