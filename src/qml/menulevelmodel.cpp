@@ -10,7 +10,7 @@
 #include <QTimer>
 
 MenuLevelModel::MenuLevelModel(QObject *parent)
-    : QAbstractListModel(parent)
+    : QmlListModel(parent)
 {
     connect(MenuTree::instance(), &MenuTree::changed, this, &MenuLevelModel::refresh);
     // Subclasses are complete only after this constructor: the first reading waits for the loop.
@@ -78,11 +78,6 @@ void MenuLevelModel::setSettings(MenuSettings *settings)
     refresh();
 }
 
-QVariant MenuLevelModel::get(int row, const QString &role) const
-{
-    return data(index(row, 0), roleNames().key(role.toUtf8(), -1));
-}
-
 bool MenuLevelModel::moveRow(int from, int to)
 {
     const int rows = m_entries.size();
@@ -111,11 +106,7 @@ void MenuLevelModel::show(const QList<Entry> &entries)
     }
     level.sortChildren();
 
-    const int oldCount = m_entries.size();
-    beginResetModel();
-    m_entries = level.children();
-    endResetModel();
-    if (oldCount != m_entries.size()) {
-        Q_EMIT countChanged();
-    }
+    resetRows([this, &level] {
+        m_entries = level.children();
+    });
 }

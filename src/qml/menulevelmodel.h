@@ -9,7 +9,8 @@
 #include <NimbStartMenu/entry.h>
 #include <NimbStartMenu/menusettings.h>
 
-#include <QAbstractListModel>
+#include "qmllistmodel.h"
+
 #include <QPointer>
 
 /**
@@ -17,11 +18,10 @@
  * user saved for the level, or by name alone when the preferences of @c settings ask for
  * alphabetical sorting. Follows the tree on disk and the preferences.
  */
-class MenuLevelModel : public QAbstractListModel
+class MenuLevelModel : public QmlListModel
 {
     Q_OBJECT
     Q_PROPERTY(MenuSettings *settings READ settings WRITE setSettings NOTIFY settingsChanged)
-    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
 
 public:
     enum Roles {
@@ -41,18 +41,14 @@ public:
     MenuSettings *settings() const;
     void setSettings(MenuSettings *settings);
 
-    /// The value of the role named @p role at @p row; undefined outside the rows.
-    Q_INVOKABLE QVariant get(int row, const QString &role) const;
-
     /// Moves an entry and saves the level's new order; false if a row is out of range.
     Q_INVOKABLE bool moveRow(int from, int to);
 
 Q_SIGNALS:
     void settingsChanged();
-    void countChanged();
 
 protected:
-    /// Orders and shows @p entries; emits the reset and the count.
+    /// Orders and shows @p entries through resetRows().
     void show(const QList<Entry> &entries);
     /// Reads the tree again into the model, through show().
     virtual void refresh() = 0;

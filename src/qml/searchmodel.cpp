@@ -43,7 +43,7 @@ const char *typeName(Plasma::QueryMatch::Type type)
 }
 
 SearchModel::SearchModel(QObject *parent)
-    : QAbstractListModel(parent)
+    : QmlListModel(parent)
 {
     const QJsonObject metaData{{QStringLiteral("KPlugin"), QJsonObject{{QStringLiteral("Id"), QStringLiteral("nimb-startmenu")}}}};
     m_runner = std::make_unique<IndexingRunner>(nullptr, KPluginMetaData(metaData, QString()), QVariantList());
@@ -121,11 +121,6 @@ void SearchModel::setQuery(const QString &query)
     search();
 }
 
-QVariant SearchModel::get(int row, const QString &role) const
-{
-    return data(index(row, 0), roleNames().key(role.toUtf8(), -1));
-}
-
 bool SearchModel::run(int row)
 {
     const QString target = get(row, QStringLiteral("matchData")).toString();
@@ -171,11 +166,7 @@ void SearchModel::search()
             return a.relevance() > b.relevance();
         });
     }
-    const int oldCount = m_matches.size();
-    beginResetModel();
-    m_matches = matches;
-    endResetModel();
-    if (oldCount != m_matches.size()) {
-        Q_EMIT countChanged();
-    }
+    resetRows([this, &matches] {
+        m_matches = matches;
+    });
 }

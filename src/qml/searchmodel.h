@@ -8,7 +8,7 @@
 
 #include <KRunner/QueryMatch>
 
-#include <QAbstractListModel>
+#include "qmllistmodel.h"
 
 #include <memory>
 
@@ -21,11 +21,10 @@ class IndexingRunner;
  * The index is built by prepare() or at the first query, and built again after each update of the
  * menu tree; never per query.
  */
-class SearchModel : public QAbstractListModel
+class SearchModel : public QmlListModel
 {
     Q_OBJECT
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged)
-    Q_PROPERTY(int count READ rowCount NOTIFY countChanged)
 
 public:
     enum Roles {
@@ -48,9 +47,6 @@ public:
     QString query() const;
     void setQuery(const QString &query);
 
-    /// The value of the role named @p role at @p row; undefined outside the rows.
-    Q_INVOKABLE QVariant get(int row, const QString &role) const;
-
     /// Runs the result of @p row; false if there is none. A failure shows in launchFailed().
     Q_INVOKABLE bool run(int row);
 
@@ -62,7 +58,6 @@ public:
 
 Q_SIGNALS:
     void queryChanged();
-    void countChanged();
     void launchFailed(const QString &name, const QString &error);
 
 private:
