@@ -5,6 +5,8 @@
 
 #include "kiolauncher.h"
 
+#include "treeformat_p.h"
+
 #include <NimbStartMenu/nimbdesktopentry.h>
 
 #include <KIO/ApplicationLauncherJob>
@@ -31,7 +33,7 @@ void reportResult(KJob *job, QObject *context, const Launcher::Failure &failed)
 QString sourceOf(const QString &desktopFile)
 {
     const NimbDesktopEntry entry(QFile::encodeName(desktopFile).toStdString());
-    const QString origin = QString::fromUtf8(entry.getUnknownValue("X-Nimb-OriginFile").c_str());
+    const QString origin = QString::fromUtf8(entry.getUnknownValue(TreeFormat::originKey).c_str());
     return !origin.isEmpty() && QFileInfo(origin).isFile() ? origin : desktopFile;
 }
 }

@@ -5,6 +5,8 @@
 
 #include "menutree.h"
 
+#include "treeformat_p.h"
+
 #include <NimbStartMenu/menu.h>
 #include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/startmenuutils.h>
@@ -24,6 +26,12 @@ std::string localPath(const QString &path)
     return QFile::encodeName(path).toStdString();
 }
 
+// The name filter for the files that end in @p suffix.
+QStringList endingIn(const char *suffix)
+{
+    return {QLatin1Char('*') + QLatin1String(suffix)};
+}
+
 Entry readCategory(const QFileInfo &folder)
 {
     Entry category;
@@ -33,7 +41,7 @@ Entry readCategory(const QFileInfo &folder)
     category.setName(folder.fileName());
     category.setIcon(QStringLiteral("folder"));
     const QDir dir(folder.filePath());
-    for (const QFileInfo &declarationFile : dir.entryInfoList({QStringLiteral("*.directory")}, QDir::Files | QDir::Hidden)) {
+    for (const QFileInfo &declarationFile : dir.entryInfoList(endingIn(TreeFormat::declarationFileSuffix), QDir::Files | QDir::Hidden)) {
         const NimbDesktopEntry declaration(localPath(declarationFile.filePath()));
         if (declaration.isLoaded() && !declaration.localName().empty()) {
             category.setName(text(declaration.localName()));
@@ -44,7 +52,7 @@ Entry readCategory(const QFileInfo &folder)
     }
 
     QList<Entry> applications;
-    for (const QFileInfo &itemFile : dir.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files)) {
+    for (const QFileInfo &itemFile : dir.entryInfoList(endingIn(TreeFormat::desktopFileSuffix), QDir::Files)) {
         const NimbDesktopEntry item(localPath(itemFile.filePath()));
         if (!item.isLoaded()) {
             continue;

@@ -6,6 +6,7 @@
 #include "sessionactions.h"
 
 #include "launcher.h"
+#include "treeformat_p.h"
 
 #include <NimbStartMenu/startmenuutils.h>
 #include <NimbStartMenu/updatemode.h>
@@ -43,7 +44,7 @@ QString SessionActions::actionFile(const QString &action) const
     const QString suffix = mode->isUpdateActive() ? QStringLiteral("-update-activated")
         : mode->isUpdateAvailable()               ? QStringLiteral("-update-available")
                                                   : QString();
-    return StartMenuUtils::systemPath(QStringLiteral("/usr/share/nimb-start-menu/actions/%1%2.desktop").arg(action, suffix));
+    return StartMenuUtils::systemPath(TreeFormat::actionsFolder + QLatin1Char('/') + action + suffix + QLatin1String(TreeFormat::desktopFileSuffix));
 }
 
 void SessionActions::run(const QString &action)
