@@ -132,18 +132,6 @@ build_demo() {
     cmake --build "$BUILD_DIR" -j2 --target nimb-startmenu nimb-wmfunc nimb-startmenu-gui
 }
 
-# Why the demo data leaves a file out of the menu; each file says so in its "# Dropped" comment.
-demo_left_out_reason() {
-    case $1 in
-    hidden-helper) echo "NoDisplay=true" ;;
-    other-desktop-panel) echo "only for another desktop" ;;
-    kcm_demo_mouse) echo "a settings module, listed from the settings tree" ;;
-    yast-printer) echo "a YaST module, searched as a setting" ;;
-    talvo-display-settings) echo "a settings application, searched as a setting" ;;
-    *) echo "see: entry $2" ;;
-    esac
-}
-
 run_demo() {
     mkdir -p "$BUILD_DIR"
     local build_dir home tool
@@ -203,7 +191,8 @@ run_demo() {
     for file in data/demo/usr/share/applications/*.desktop data/demo/usr/local/share/applications/*.desktop; do
         id=$(basename "$file" .desktop)
         compgen -G "$tree/*/$id.desktop" >/dev/null && continue
-        left_out+=("$id ($(demo_left_out_reason "$id" "$file"))")
+        # The tool asks the library's own classifier why the menu leaves the file out.
+        left_out+=("$id ($({ demo entry "$file" || true; } | sed -n 's/^ *menu: left out: //p'))")
     done
     local joined
     joined=$(printf '%s; ' "${left_out[@]}")
