@@ -6,10 +6,10 @@
 #ifndef NIMBSTARTMENU_QML_MENULEVELMODEL_H
 #define NIMBSTARTMENU_QML_MENULEVELMODEL_H
 
+#include "qmllistmodel.h"
+
 #include <NimbStartMenu/entry.h>
 #include <NimbStartMenu/menusettings.h>
-
-#include "qmllistmodel.h"
 
 #include <QPointer>
 

@@ -6,9 +6,9 @@
 #ifndef NIMBSTARTMENU_QML_SEARCHMODEL_H
 #define NIMBSTARTMENU_QML_SEARCHMODEL_H
 
-#include <KRunner/QueryMatch>
-
 #include "qmllistmodel.h"
+
+#include <KRunner/QueryMatch>
 
 #include <memory>
 
