@@ -4,6 +4,7 @@
 */
 
 #include "indexer.h"
+#include "indexer_p.h"
 #include "kcmoduleitem.h"
 #include "menu.h"
 #include "nimbdesktopentry.h"
@@ -130,6 +131,8 @@ private Q_SLOTS:
     void emptyIndex();
     void sharedPrefixes();
     void sameWordInSeveralCases();
+    void recordNumbersAgreeWithFind_data();
+    void recordNumbersAgreeWithFind();
     void keyLengthBound_data();
     void keyLengthBound();
     void longWordKeysAreBounded();
@@ -345,6 +348,57 @@ void IndexerTest::sharedPrefixes()
     QCOMPARE(indexer.find(QStringLiteral("cal r")), (Records{calendar, calculator}));
     QCOMPARE(indexer.find(QStringLiteral("r cal")), (Records{calendar, calculator}));
     QCOMPARE(indexer.find(QStringLiteral("cal dar")), Records{calendar});
+}
+
+void IndexerTest::recordNumbersAgreeWithFind_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("paths");
+
+    QTest::addRow("prefix") << QStringLiteral("cal") << QStringList{QStringLiteral("/calendar.desktop"), QStringLiteral("/calculator.desktop")};
+    QTest::addRow("suffix") << QStringLiteral("dar") << QStringList{QStringLiteral("/calendar.desktop"), QStringLiteral("/radar.desktop")};
+    QTest::addRow("every record") << QStringLiteral("r")
+                                  << QStringList{QStringLiteral("/calendar.desktop"), QStringLiteral("/calculator.desktop"), QStringLiteral("/radar.desktop")};
+    QTest::addRow("two words") << QStringLiteral("cal dar") << QStringList{QStringLiteral("/calendar.desktop")};
+    QTest::addRow("word filed after a lookup") << QStringLiteral("weather") << QStringList{QStringLiteral("/radar.desktop")};
+    QTest::addRow("word of the first and the refiled record") << QStringLiteral("rad cal") << QStringList{QStringLiteral("/calculator.desktop")};
+    QTest::addRow("no record") << QStringLiteral("cal xyz") << QStringList();
+}
+
+// The finder reads the index by record number; both ways must give the same records, each once,
+// also for records filed after a lookup and records filed again.
+void IndexerTest::recordNumbersAgreeWithFind()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, paths);
+
+    Indexer indexer;
+    const auto calendar = makeRecord(QStringLiteral("/calendar.desktop"));
+    const auto calculator = makeRecord(QStringLiteral("/calculator.desktop"));
+    const auto radar = makeRecord(QStringLiteral("/radar.desktop"));
+    indexer.indexFileInfo(calendar, {QStringLiteral("Calendar")});
+    indexer.indexFileInfo(calculator, {QStringLiteral("Calculator")});
+    QCOMPARE(indexer.find(QStringLiteral("cal")).size(), 2);
+    indexer.indexFileInfo(radar, {QStringLiteral("Radar"), QStringLiteral("Weather")});
+    indexer.indexFileInfo(calculator, {QStringLiteral("Calculator"), QStringLiteral("Radix")});
+
+    Records expected;
+    for (const auto &record : {calendar, calculator, radar}) {
+        if (paths.contains(record->path())) {
+            expected.insert(record);
+        }
+    }
+    QCOMPARE(indexer.find(query), expected);
+
+    const IndexerPrivate *index = IndexerPrivate::get(indexer);
+    const std::vector<std::uint32_t> numbers = index->find(query);
+    QVERIFY(std::adjacent_find(numbers.cbegin(), numbers.cend(), std::greater_equal<std::uint32_t>()) == numbers.cend());
+    Records byNumber;
+    for (const std::uint32_t number : numbers) {
+        byNumber.insert(index->record(number));
+    }
+    QCOMPARE(byNumber, expected);
+    QCOMPARE(index->recordCount(), std::size_t(3));
 }
 
 void IndexerTest::sameWordInSeveralCases()

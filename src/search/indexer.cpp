@@ -6,6 +6,7 @@
 #include "indexer.h"
 #include "applicationsource_p.h"
 #include "filewalk_p.h"
+#include "indexer_p.h"
 #include "indextable_p.h"
 #include "kcmoduleitem.h"
 #include "nimbdesktopentry.h"
@@ -26,7 +27,6 @@
 
 namespace
 {
-constexpr int reservedKeys = 10000;
 const QString applicationsDir = QStringLiteral("/usr/share/applications");
 const QString fallbackIcon = QStringLiteral("system-run");
 const QString systemSettingsRow = QStringLiteral("talvo-systemsettings");
@@ -158,12 +158,10 @@ QStringList splitKeywords(const QString &keywords)
     return parts;
 }
 
-using Index = QHash<QString, QSet<std::shared_ptr<FileInfo>>>;
-
 /**
  * The keys of one record: every prefix and proper suffix of its lower-cased words, each once.
- * Keys are places in one buffer of lower-cased words rather than strings of their own; a string is
- * made only for a key that the index does not hold yet.
+ * Keys are places in one buffer of lower-cased words rather than strings of their own; the index
+ * copies the text of a word only when one of its keys is new to it.
  */
 class RecordKeys
 {
@@ -174,6 +172,7 @@ public:
         m_text.resize(0);
         m_keys.clear();
         m_words.clear();
+        m_segments.clear();
         m_keyTable.clear();
         m_wordTable.clear();
     }
@@ -208,53 +207,51 @@ public:
         }
         // A word met before in the record (a name is often its file name and its command too) has
         // all its keys already.
-        if (!insert(m_words, m_wordTable, Key{start, length, whole})) {
+        if (!insert(m_words, m_wordTable, Key{start, length, whole, -1})) {
             m_text.resize(start);
             return;
         }
         const int head = std::min(length, Indexer::MaxKeyLength);
-        prefixHashes(text, head);
-        for (int prefix = 1; prefix <= head; ++prefix) {
-            insert(m_keys, m_keyTable, Key{start, prefix, m_prefixHashes[std::size_t(prefix)]});
-        }
         const int tail = std::min(length, Indexer::MaxKeyLength + 1);
         const int tailStart = length - tail;
+        // The text a new key's index copy comes from: the word, or for a word longer than its keys
+        // reach, its head and its tail, so that a huge word does not stay in the index whole.
+        const int headSegment = int(m_segments.size());
+        int tailSegment = headSegment;
+        if (tailStart > head) {
+            m_segments.push_back(Segment{start, head});
+            tailSegment = headSegment + 1;
+            m_segments.push_back(Segment{start + tailStart, tail});
+        } else {
+            m_segments.push_back(Segment{start, length});
+        }
+        prefixHashes(text, head);
+        for (int prefix = 1; prefix <= head; ++prefix) {
+            insert(m_keys, m_keyTable, Key{start, prefix, m_prefixHashes[std::size_t(prefix)], headSegment});
+        }
         prefixHashes(text + tailStart, tail);
         for (int suffix = tail - 1; suffix >= 1; --suffix) {
             const std::size_t offset = std::size_t(tail - suffix);
             const std::uint64_t hash = m_prefixHashes[std::size_t(tail)] - m_prefixHashes[offset] * m_powers[std::size_t(suffix)];
-            insert(m_keys, m_keyTable, Key{start + tailStart + int(offset), suffix, hash});
+            insert(m_keys, m_keyTable, Key{start + tailStart + int(offset), suffix, hash, tailSegment});
         }
     }
 
-    // Files the record under its keys, in the order they were met.
-    void fileInto(Index &index, const std::shared_ptr<FileInfo> &item)
+    // Files the record under its keys.
+    void fileInto(IndexerPrivate &index, const std::shared_ptr<FileInfo> &item)
     {
-        // In a large index the cost is in cache misses, not in instructions. So the work goes in
-        // rounds of independent steps, whose misses the processor overlaps: every key's set first
-        // (QHash keeps its nodes in place as it grows, so the pointers stay valid), then a look
-        // into each set, then the insertions, which then find what they need in the cache.
-        m_sets.clear();
+        const std::uint32_t record = index.recordNumber(item);
+        m_copies.assign(m_segments.size(), -1);
         for (const Key &key : m_keys) {
-            const QChar *text = m_text.constData() + key.offset;
-            // The lookup goes through one string reused for every key: a string per key, even a
-            // QString::fromRawData() one, costs an allocation.
-            m_probe.resize(key.length);
-            std::copy(text, text + key.length, m_probe.data());
-            auto found = index.find(m_probe);
-            if (found == index.end()) {
-                found = index.insert(QString(text, key.length), QSet<std::shared_ptr<FileInfo>>());
-            }
-            m_sets.push_back(&found.value());
-        }
-        m_filed.clear();
-        for (const QSet<std::shared_ptr<FileInfo>> *records : m_sets) {
-            m_filed.push_back(records->contains(item));
-        }
-        for (std::size_t i = 0; i < m_sets.size(); ++i) {
-            if (!m_filed[i]) {
-                m_sets[i]->insert(item);
-            }
+            const std::uint32_t number = index.keyNumber(m_text.constData() + key.offset, key.length, key.hash, [&] {
+                const Segment &segment = m_segments[std::size_t(key.segment)];
+                std::int64_t &copy = m_copies[std::size_t(key.segment)];
+                if (copy < 0) {
+                    copy = index.appendText(m_text.constData() + segment.start, segment.length);
+                }
+                return std::uint32_t(copy + (key.offset - segment.start));
+            });
+            index.file(number, record);
         }
     }
 
@@ -263,6 +260,11 @@ private:
         int offset;
         int length;
         std::uint64_t hash;
+        int segment; // in m_segments
+    };
+    struct Segment {
+        int start;
+        int length;
     };
 
     // Adds key to keys unless the same text is there.
@@ -293,15 +295,14 @@ private:
     }
 
     QString m_text; // the lower-cased words, one after the other
-    QString m_probe;
     std::vector<Key> m_keys;
     IndexTable m_keyTable;
     std::vector<Key> m_words;
     IndexTable m_wordTable;
     std::vector<std::uint64_t> m_prefixHashes;
     std::vector<std::uint64_t> m_powers;
-    std::vector<QSet<std::shared_ptr<FileInfo>> *> m_sets;
-    std::vector<bool> m_filed;
+    std::vector<Segment> m_segments;
+    std::vector<std::int64_t> m_copies; // the place of each segment's copy in the index, or -1
 };
 
 // The buffers of RecordKeys, kept from one record to the next: allocating them afresh for every
@@ -381,17 +382,15 @@ void forEachIndexable(const ApplicationSource &source, const QStringList &dirs, 
 
 Indexer::Indexer(QObject *parent)
     : QObject(parent)
+    , d(std::make_unique<IndexerPrivate>())
 {
-    m_index.reserve(reservedKeys);
 }
 
 Indexer::~Indexer() = default;
 
 void Indexer::clear()
 {
-    // clear() gives the buckets back; the next build would grow them again from nothing.
-    m_index.clear();
-    m_index.reserve(reservedKeys);
+    d->clear();
 }
 
 void Indexer::indexApplications()
@@ -400,6 +399,7 @@ void Indexer::indexApplications()
     // The menu tree first: its copies name their sources, which are then skipped.
     const QStringList dirs = QStringList{StartMenuUtils::menuDir()} + StartMenuUtils::appSearchPaths();
     indexDesktopFiles(dirs, &Indexer::isApplication, settingsMap);
+    d->finish();
 }
 
 void Indexer::indexClassicSettings()
@@ -418,6 +418,7 @@ void Indexer::indexClassicSettings()
             indexDesktopFile(path, file, entry);
         }
     });
+    d->finish();
 }
 
 void Indexer::indexSettings()
@@ -432,6 +433,7 @@ void Indexer::indexZDS()
     if (m_settingsTree) {
         indexZDSNode(m_settingsTree);
     }
+    d->finish();
 }
 
 void Indexer::indexZDSNode(ZDS::AbstractItem *item)
@@ -577,7 +579,7 @@ void Indexer::indexDesktopFile(const QString &path, const QFileInfo &file, const
     for (const QString &keyword : keywords) {
         keys.addWord(keyword);
     }
-    keys.fileInto(m_index, record);
+    keys.fileInto(*d, record);
 }
 
 void Indexer::indexFileInfo(const std::shared_ptr<FileInfo> &item, const QList<QString> &words)
@@ -586,26 +588,175 @@ void Indexer::indexFileInfo(const std::shared_ptr<FileInfo> &item, const QList<Q
     for (const QString &word : words) {
         keys.addWord(word);
     }
-    keys.fileInto(m_index, item);
+    keys.fileInto(*d, item);
 }
 
 QSet<std::shared_ptr<FileInfo>> Indexer::find(const QString &query) const
 {
-    const QStringList words = splitWords(query);
-    if (words.isEmpty()) {
-        return {};
+    const std::vector<std::uint32_t> numbers = d->find(query);
+    QSet<std::shared_ptr<FileInfo>> result;
+    result.reserve(int(numbers.size()));
+    for (const std::uint32_t number : numbers) {
+        result.insert(d->record(number));
     }
+    return result;
+}
 
-    const auto recordsOf = [this](const QString &word) {
+void IndexerPrivate::clear()
+{
+    const std::lock_guard<std::mutex> lock(m_settling);
+    m_records.clear();
+    m_records.shrink_to_fit();
+    m_recordTable = IndexTable();
+    m_text.clear();
+    m_text.shrink_to_fit();
+    m_keys.clear();
+    m_keys.shrink_to_fit();
+    m_keyTable = IndexTable();
+    m_runStarts.assign(1, 0);
+    m_runStarts.shrink_to_fit();
+    m_runs.clear();
+    m_runs.shrink_to_fit();
+    m_pending.clear();
+    m_pending.shrink_to_fit();
+    m_dirty.store(false);
+}
+
+std::uint32_t IndexerPrivate::recordNumber(const std::shared_ptr<FileInfo> &record)
+{
+    // Records are told apart by pointer, as in a set of shared pointers.
+    const auto address = std::uint64_t(reinterpret_cast<std::uintptr_t>(record.get()));
+    const auto place = std::int32_t(m_records.size());
+    const std::int32_t found = m_recordTable.findOrInsert(address, place, [&](std::int32_t index) {
+        return m_records[std::size_t(index)].get() == record.get();
+    });
+    if (found == place) {
+        m_records.push_back(record);
+    }
+    return std::uint32_t(found);
+}
+
+std::uint32_t IndexerPrivate::appendText(const QChar *text, int length)
+{
+    const auto place = std::uint32_t(m_text.size());
+    m_text.insert(m_text.end(), text, text + length);
+    return place;
+}
+
+void IndexerPrivate::settle() const
+{
+    if (!m_dirty.load(std::memory_order_acquire)) {
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(m_settling);
+    if (!m_dirty.load(std::memory_order_relaxed)) {
+        return;
+    }
+    // Counting sort of the new pairs by key, behind each key's run: records are numbered in filing
+    // order, so a run stays ascending unless a record was filed again.
+    const std::size_t keys = m_keys.size();
+    const std::size_t settledKeys = m_runStarts.size() - 1;
+    std::vector<std::uint32_t> starts(keys + 1, 0);
+    for (std::size_t key = 0; key < settledKeys; ++key) {
+        starts[key + 1] = m_runStarts[key + 1] - m_runStarts[key];
+    }
+    for (const Pair &pair : m_pending) {
+        ++starts[std::size_t(pair.key) + 1];
+    }
+    for (std::size_t key = 0; key < keys; ++key) {
+        starts[key + 1] += starts[key];
+    }
+    std::vector<std::uint32_t> runs(starts.back());
+    std::vector<std::uint32_t> ends(starts.cbegin(), starts.cend() - 1);
+    for (std::size_t key = 0; key < settledKeys; ++key) {
+        ends[key] =
+            std::uint32_t(std::copy(m_runs.cbegin() + m_runStarts[key], m_runs.cbegin() + m_runStarts[key + 1], runs.begin() + starts[key]) - runs.begin());
+    }
+    bool refiled = false;
+    for (const Pair &pair : m_pending) {
+        std::uint32_t &end = ends[pair.key];
+        refiled = refiled || (end > starts[pair.key] && runs[end - 1] >= pair.record);
+        runs[end++] = pair.record;
+    }
+    if (refiled) {
+        // A record filed again under a key it had: each run sorted and without repeats, then packed.
+        std::uint32_t packed = 0;
+        for (std::size_t key = 0; key < keys; ++key) {
+            const auto first = runs.begin() + starts[key];
+            const auto last = runs.begin() + ends[key];
+            std::sort(first, last);
+            const auto unique = std::unique(first, last);
+            starts[key] = packed;
+            packed = std::uint32_t(std::copy(first, unique, runs.begin() + packed) - runs.begin());
+        }
+        starts[keys] = packed;
+        runs.resize(packed);
+        runs.shrink_to_fit();
+    }
+    m_runStarts.swap(starts);
+    m_runs.swap(runs);
+    std::vector<Pair>().swap(m_pending);
+    m_dirty.store(false, std::memory_order_release);
+}
+
+void IndexerPrivate::finish()
+{
+    settle();
+    // The buffers grew by doubling; what is filed after a whole build is little.
+    m_text.shrink_to_fit();
+    m_keys.shrink_to_fit();
+    m_records.shrink_to_fit();
+}
+
+std::int32_t IndexerPrivate::lookUp(const QChar *text, int length) const
+{
+    std::uint64_t hash = 0;
+    for (int i = 0; i < length; ++i) {
+        hash = IndexTable::hashStep(hash, text[i].unicode());
+    }
+    return m_keyTable.find(hash, [&](std::int32_t index) {
+        return sameText(m_keys[std::size_t(index)], text, length);
+    });
+}
+
+std::vector<std::uint32_t> IndexerPrivate::find(const QString &query) const
+{
+    settle();
+    struct Run {
+        const std::uint32_t *begin;
+        const std::uint32_t *end;
+    };
+    std::vector<Run> runs;
+    bool missing = false;
+    forEachWord(query, [&](QStringView word) {
+        if (missing) {
+            return;
+        }
         const QString lowerCaseWord = lowerCased(word);
         const QStringView key = leadingKey(lowerCaseWord);
-        return m_index.value(QString::fromRawData(key.data(), int(key.size())));
-    };
-
-    QSet<std::shared_ptr<FileInfo>> result = recordsOf(words.first());
-    for (auto word = std::next(words.cbegin()); word != words.cend(); ++word) {
-        // QSet::intersect() walks the smaller of the two sets.
-        result.intersect(recordsOf(*word));
+        const std::int32_t number = lookUp(key.data(), int(key.size()));
+        if (number < 0) {
+            missing = true;
+            return;
+        }
+        const std::uint32_t *all = m_runs.data();
+        runs.push_back(Run{all + m_runStarts[std::size_t(number)], all + m_runStarts[std::size_t(number) + 1]});
+    });
+    if (missing || runs.empty()) {
+        return {};
+    }
+    // The shortest run first: every further run only thins it out.
+    std::sort(runs.begin(), runs.end(), [](const Run &a, const Run &b) {
+        return a.end - a.begin < b.end - b.begin;
+    });
+    std::vector<std::uint32_t> result(runs.front().begin, runs.front().end);
+    for (auto run = std::next(runs.cbegin()); run != runs.cend() && !result.empty(); ++run) {
+        const std::uint32_t *from = run->begin;
+        const auto kept = std::remove_if(result.begin(), result.end(), [&](std::uint32_t record) {
+            from = std::lower_bound(from, run->end, record);
+            return from == run->end || *from != record;
+        });
+        result.erase(kept, result.end());
     }
     return result;
 }

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+class IndexerPrivate;
 class NimbDesktopEntry;
 
 namespace ZDS
@@ -114,10 +115,12 @@ public:
     QSet<std::shared_ptr<FileInfo>> find(const QString &query) const;
 
 private:
-    QHash<QString, QSet<std::shared_ptr<FileInfo>>> m_index;
+    const std::unique_ptr<IndexerPrivate> d;
     const QString m_applicationsCategory = QStringLiteral("Applications");
     const QString m_kcmCategory = QStringLiteral("KCM");
     ZDS::AbstractItem *m_settingsTree = nullptr; // not owned
+
+    friend class IndexerPrivate;
 };
 
 #endif
