@@ -4,7 +4,9 @@
 */
 
 #include "servicefinder.h"
+#include "indexer_p.h"
 #include "indexingrunner.h"
+#include "indextable_p.h"
 
 #include <KRunner/RunnerContext>
 #include <KStringHandler>
@@ -44,16 +46,79 @@ char16_t folded(char16_t unit)
 
 bool contains(const QString &text, const QString &word)
 {
-    // A one-letter query tests every text of every hit: the test QString::indexOf() makes, without
-    // its call and table lookups for ASCII.
+    // A one-letter query tests every text of every hit: the test QString::indexOf() makes, folding
+    // each unit alone.
     if (word.size() == 1) {
         const char16_t needle = folded(word.front().unicode());
         return std::any_of(text.cbegin(), text.cend(), [needle](QChar unit) {
             return folded(unit.unicode()) == needle;
         });
     }
-    return text.indexOf(word, 0, Qt::CaseInsensitive) != -1;
+    // A word of ASCII letters can only meet text units that fold to ASCII, and those fold alone,
+    // surrogates included: the test QString::indexOf() makes, without its call and table lookups.
+    const bool ascii = std::all_of(word.cbegin(), word.cend(), [](QChar unit) {
+        return unit.unicode() < 128;
+    });
+    if (!ascii) {
+        return text.indexOf(word, 0, Qt::CaseInsensitive) != -1;
+    }
+    const qsizetype length = word.size();
+    if (length == 0) {
+        return true;
+    }
+    const char16_t first = folded(word.front().unicode());
+    const QChar *units = text.constData();
+    const QChar *needle = word.constData();
+    for (qsizetype at = 0; at + length <= text.size(); ++at) {
+        if (folded(units[at].unicode()) != first) {
+            continue;
+        }
+        qsizetype i = 1;
+        while (i < length && folded(units[at + i].unicode()) == folded(needle[i].unicode())) {
+            ++i;
+        }
+        if (i == length) {
+            return true;
+        }
+    }
+    return false;
 }
+
+// A set of texts, shared copies in one vector found through an open table: no allocation per text,
+// as a QSet<QString> would make.
+class TextSet
+{
+public:
+    void reserve(std::size_t count)
+    {
+        m_texts.reserve(count);
+        m_table.reserve(count);
+    }
+
+    bool contains(const QString &text) const
+    {
+        return m_table.find(qHash(text), [&](std::int32_t place) {
+            return m_texts[std::size_t(place)] == text;
+        }) >= 0;
+    }
+
+    // Whether text was new.
+    bool insert(const QString &text)
+    {
+        const auto place = std::int32_t(m_texts.size());
+        const bool added = m_table.findOrInsert(qHash(text), place, [&](std::int32_t known) {
+            return m_texts[std::size_t(known)] == text;
+        }) == place;
+        if (added) {
+            m_texts.push_back(text);
+        }
+        return added;
+    }
+
+private:
+    std::vector<QString> m_texts;
+    IndexTable m_table;
+};
 
 bool startsWith(const QString &text, const QString &word)
 {
@@ -121,11 +186,12 @@ public:
     void putInOrder();
 
     IndexingRunner *const m_runner;
-    QSet<QString> m_seen;
+    TextSet m_seen;
     QString m_term;
     QStringList m_queryWords;
     int m_weightedTermLength = -1;
-    QSet<std::shared_ptr<FileInfo>> m_hits;
+    // What Indexer::find() returns, in the order the records were filed, without building a set.
+    std::vector<const Item *> m_hits;
     QList<Plasma::QueryMatch> m_matches;
     std::vector<Rank> m_ranking; // one for each match; in the order of the ranking after rank()
 };
@@ -133,7 +199,12 @@ public:
 void ServiceFinderPrivate::lookUp(const QString &query)
 {
     m_term = query.trimmed();
-    m_hits = m_runner->indexer().find(m_term);
+    const IndexerPrivate *index = IndexerPrivate::get(m_runner->indexer());
+    const std::vector<std::uint32_t> numbers = index->find(m_term);
+    m_hits.reserve(numbers.size());
+    for (const std::uint32_t number : numbers) {
+        m_hits.push_back(&index->record(number));
+    }
     m_queryWords = m_term.split(QLatin1Char(' '), Qt::KeepEmptyParts);
     m_weightedTermLength = KStringHandler::logicalLength(m_term);
     m_matches.reserve(reservedMatches);
@@ -223,7 +294,8 @@ void ServiceFinder::matchExectuables()
         return;
     }
     std::vector<Item> candidates;
-    for (const Item &item : qAsConst(d->m_hits)) {
+    for (const Item *hit : d->m_hits) {
+        const Item &item = *hit;
         if (item->displayName().compare(d->m_term, Qt::CaseInsensitive) == 0) {
             candidates.push_back(item);
         }
@@ -268,7 +340,8 @@ void ServiceFinder::matchNameKeywordAndGenericName()
             || allWordsIn(item.comment()) || allWordsIn(item.localComment());
     };
     std::vector<Item> candidates;
-    for (const Item &item : qAsConst(d->m_hits)) {
+    for (const Item *hit : d->m_hits) {
+        const Item &item = *hit;
         if (qualifies(*item)) {
             candidates.push_back(item);
         }
@@ -307,7 +380,8 @@ void ServiceFinder::matchNameKeywordAndGenericName()
 void ServiceFinder::matchCategories()
 {
     std::vector<Item> candidates;
-    for (const Item &item : qAsConst(d->m_hits)) {
+    for (const Item *hit : d->m_hits) {
+        const Item &item = *hit;
         // An item the earlier matchers met would be disqualified here: its categories need no look.
         if (hasSeen(item)) {
             continue;
@@ -376,7 +450,7 @@ bool ServiceFinder::disqualify(const std::shared_ptr<FileInfo> &item)
 {
     // hasSeen() and then seen(), in one lookup per text: the item was seen exactly when seeing it
     // adds neither of its texts.
-    const int before = d->m_seen.size();
-    seen(item);
-    return d->m_seen.size() == before;
+    const bool newPath = d->m_seen.insert(item->path());
+    const bool newCommand = d->m_seen.insert(item->executableName());
+    return !newPath && !newCommand;
 }
