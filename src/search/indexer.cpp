@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QJsonObject>
 #include <QStringView>
+#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -607,6 +608,8 @@ void IndexerPrivate::clear()
     const std::lock_guard<std::mutex> lock(m_settling);
     m_records.clear();
     m_records.shrink_to_fit();
+    m_matchData.clear();
+    m_matchData.shrink_to_fit();
     m_recordTable = IndexTable();
     m_text.clear();
     m_text.shrink_to_fit();
@@ -632,8 +635,19 @@ std::uint32_t IndexerPrivate::recordNumber(const std::shared_ptr<FileInfo> &reco
     });
     if (found == place) {
         m_records.push_back(record);
+        // Made once here rather than for every match of every query: a URL costs more to make
+        // than the rest of a match.
+        m_matchData.push_back(matchDataOf(*record));
     }
     return std::uint32_t(found);
+}
+
+QVariant IndexerPrivate::matchDataOf(const FileInfo &record)
+{
+    if (record.category() == QLatin1String("KCM")) {
+        return QVariant(QStringLiteral("kcm://") + record.executableName());
+    }
+    return QVariant(QUrl::fromLocalFile(record.path()));
 }
 
 std::uint32_t IndexerPrivate::appendText(const QChar *text, int length)
@@ -706,6 +720,7 @@ void IndexerPrivate::finish()
     m_text.shrink_to_fit();
     m_keys.shrink_to_fit();
     m_records.shrink_to_fit();
+    m_matchData.shrink_to_fit();
 }
 
 std::int32_t IndexerPrivate::lookUp(const QChar *text, int length) const

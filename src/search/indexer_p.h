@@ -10,6 +10,8 @@
 #include "indextable_p.h"
 #include "nimbstartmenu_export.h"
 
+#include <QVariant>
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -42,6 +44,15 @@ public:
     const std::shared_ptr<FileInfo> &record(std::uint32_t number) const
     {
         return m_records[number];
+    }
+
+    /// The data of a query match for @p record: its file's URL, or "kcm://" and the module's name.
+    static QVariant matchDataOf(const FileInfo &record);
+
+    /// matchDataOf() the record numbered @p number, made when it was filed.
+    const QVariant &matchData(std::uint32_t number) const
+    {
+        return m_matchData[number];
     }
 
     std::size_t recordCount() const
@@ -109,6 +120,7 @@ private:
     std::int32_t lookUp(const QChar *text, int length) const;
 
     std::vector<std::shared_ptr<FileInfo>> m_records;
+    std::vector<QVariant> m_matchData; // one for each record
     IndexTable m_recordTable; // record pointer -> number
     std::vector<QChar> m_text;
     std::vector<Key> m_keys;

@@ -21,8 +21,6 @@
 
 namespace
 {
-const QString kcmCategory = QStringLiteral("KCM");
-const QString kcmScheme = QStringLiteral("kcm://");
 
 // Relevances before the final spreading; the table of name rules below uses the rest.
 constexpr double exactNameRelevance = 1.0;
@@ -97,7 +95,7 @@ public:
 
     bool contains(const QString &text) const
     {
-        return m_table.find(qHash(text), [&](std::int32_t place) {
+        return m_table.find(hashOf(text), [&](std::int32_t place) {
             return m_texts[std::size_t(place)] == text;
         }) >= 0;
     }
@@ -106,7 +104,7 @@ public:
     bool insert(const QString &text)
     {
         const auto place = std::int32_t(m_texts.size());
-        const bool added = m_table.findOrInsert(qHash(text), place, [&](std::int32_t known) {
+        const bool added = m_table.findOrInsert(hashOf(text), place, [&](std::int32_t known) {
             return m_texts[std::size_t(known)] == text;
         }) == place;
         if (added) {
@@ -116,6 +114,17 @@ public:
     }
 
 private:
+    // Paths share their beginnings and commands their ends: the length and the last units tell
+    // them apart, for a fraction of the cost of qHash() over all of them.
+    static std::uint64_t hashOf(const QString &text)
+    {
+        std::uint64_t hash = std::uint64_t(text.size());
+        for (qsizetype i = std::max<qsizetype>(0, text.size() - 24); i < text.size(); ++i) {
+            hash = IndexTable::hashStep(hash, text.at(int(i)).unicode());
+        }
+        return hash;
+    }
+
     std::vector<QString> m_texts;
     IndexTable m_table;
 };
@@ -179,8 +188,14 @@ public:
         int index; // in m_matches
     };
 
+    // A record the lookup found, and its number in the index.
+    struct Hit {
+        const Item *item;
+        std::uint32_t number;
+    };
+
     void lookUp(const QString &query);
-    void add(Plasma::QueryMatch &match, const FileInfo &item, double relevance);
+    void addMatch(const Hit &hit, Plasma::QueryMatch::Type type, double relevance);
     void rank();
     void spreadRelevances();
     void putInOrder();
@@ -191,7 +206,8 @@ public:
     QStringList m_queryWords;
     int m_weightedTermLength = -1;
     // What Indexer::find() returns, in the order the records were filed, without building a set.
-    std::vector<const Item *> m_hits;
+    std::vector<Hit> m_hits;
+    const IndexerPrivate *m_index = nullptr;
     QList<Plasma::QueryMatch> m_matches;
     std::vector<Rank> m_ranking; // one for each match; in the order of the ranking after rank()
 };
@@ -199,11 +215,11 @@ public:
 void ServiceFinderPrivate::lookUp(const QString &query)
 {
     m_term = query.trimmed();
-    const IndexerPrivate *index = IndexerPrivate::get(m_runner->indexer());
-    const std::vector<std::uint32_t> numbers = index->find(m_term);
+    m_index = IndexerPrivate::get(m_runner->indexer());
+    const std::vector<std::uint32_t> numbers = m_index->find(m_term);
     m_hits.reserve(numbers.size());
     for (const std::uint32_t number : numbers) {
-        m_hits.push_back(&index->record(number));
+        m_hits.push_back(Hit{&m_index->record(number), number});
     }
     m_queryWords = m_term.split(QLatin1Char(' '), Qt::KeepEmptyParts);
     m_weightedTermLength = KStringHandler::logicalLength(m_term);
@@ -213,10 +229,18 @@ void ServiceFinderPrivate::lookUp(const QString &query)
     m_seen.reserve(2 * m_hits.size());
 }
 
-// The text of a match is the display name of its item (setupMatch()).
-void ServiceFinderPrivate::add(Plasma::QueryMatch &match, const FileInfo &item, double relevance)
+// The match of setupMatch(), with the data the index made for the record; its relevance is set
+// once, by spreadRelevances().
+void ServiceFinderPrivate::addMatch(const Hit &hit, Plasma::QueryMatch::Type type, double relevance)
 {
-    match.setRelevance(relevance);
+    const FileInfo &item = **hit.item;
+    Plasma::QueryMatch match(m_runner);
+    match.setType(type);
+    match.setId(item.path());
+    match.setText(item.displayName());
+    match.setSubtext(item.path());
+    match.setIconName(item.icon());
+    match.setData(m_index->matchData(hit.number));
     m_ranking.push_back(Rank{relevance, item.displayName(), m_matches.size()});
     m_matches.append(match);
 }
@@ -293,21 +317,19 @@ void ServiceFinder::matchExectuables()
     if (d->m_weightedTermLength < shortQueryLength) {
         return;
     }
-    std::vector<Item> candidates;
-    for (const Item *hit : d->m_hits) {
-        const Item &item = *hit;
+    std::vector<ServiceFinderPrivate::Hit> candidates;
+    for (const ServiceFinderPrivate::Hit &hit : d->m_hits) {
+        const Item &item = *hit.item;
         if (item->displayName().compare(d->m_term, Qt::CaseInsensitive) == 0) {
-            candidates.push_back(item);
+            candidates.push_back(hit);
         }
     }
-    for (const Item &item : candidates) {
+    for (const ServiceFinderPrivate::Hit &hit : candidates) {
+        const Item &item = *hit.item;
         if (disqualify(item)) {
             continue;
         }
-        Plasma::QueryMatch match(d->m_runner);
-        match.setType(Plasma::QueryMatch::ExactMatch);
-        setupMatch(item, match);
-        d->add(match, *item, exactNameRelevance);
+        d->addMatch(hit, Plasma::QueryMatch::ExactMatch, exactNameRelevance);
     }
 }
 
@@ -339,16 +361,17 @@ void ServiceFinder::matchNameKeywordAndGenericName()
         return allWordsInList(item.keywords()) || allWordsIn(item.genericName()) || allWordsIn(item.localGenericName()) || allWordsIn(item.name())
             || allWordsIn(item.comment()) || allWordsIn(item.localComment());
     };
-    std::vector<Item> candidates;
-    for (const Item *hit : d->m_hits) {
-        const Item &item = *hit;
+    std::vector<ServiceFinderPrivate::Hit> candidates;
+    for (const ServiceFinderPrivate::Hit &hit : d->m_hits) {
+        const Item &item = *hit.item;
         if (qualifies(*item)) {
-            candidates.push_back(item);
+            candidates.push_back(hit);
         }
     }
 
     const QString &firstWord = d->m_queryWords.first();
-    for (const Item &item : candidates) {
+    for (const ServiceFinderPrivate::Hit &hit : candidates) {
+        const Item &item = *hit.item;
         if (disqualify(item)) {
             continue;
         }
@@ -370,18 +393,15 @@ void ServiceFinder::matchNameKeywordAndGenericName()
                 }
             }
         }
-        Plasma::QueryMatch match(d->m_runner);
-        match.setType(Plasma::QueryMatch::PossibleMatch);
-        setupMatch(item, match);
-        d->add(match, *item, relevance);
+        d->addMatch(hit, Plasma::QueryMatch::PossibleMatch, relevance);
     }
 }
 
 void ServiceFinder::matchCategories()
 {
-    std::vector<Item> candidates;
-    for (const Item *hit : d->m_hits) {
-        const Item &item = *hit;
+    std::vector<ServiceFinderPrivate::Hit> candidates;
+    for (const ServiceFinderPrivate::Hit &hit : d->m_hits) {
+        const Item &item = *hit.item;
         // An item the earlier matchers met would be disqualified here: its categories need no look.
         if (hasSeen(item)) {
             continue;
@@ -393,17 +413,15 @@ void ServiceFinder::matchCategories()
             });
         });
         if (allWordsInCategories) {
-            candidates.push_back(item);
+            candidates.push_back(hit);
         }
     }
-    for (const Item &item : candidates) {
+    for (const ServiceFinderPrivate::Hit &hit : candidates) {
+        const Item &item = *hit.item;
         if (disqualify(item)) {
             continue;
         }
-        Plasma::QueryMatch match(d->m_runner);
-        match.setType(Plasma::QueryMatch::PossibleMatch);
-        setupMatch(item, match);
-        d->add(match, *item, categoryRelevance);
+        d->addMatch(hit, Plasma::QueryMatch::PossibleMatch, categoryRelevance);
     }
 }
 
@@ -428,11 +446,7 @@ void ServiceFinder::setupMatch(const std::shared_ptr<FileInfo> &item, Plasma::Qu
     match.setText(item->displayName());
     match.setSubtext(item->path());
     match.setIconName(item->icon());
-    if (item->category() == kcmCategory) {
-        match.setData(QVariant(kcmScheme + item->executableName()));
-    } else {
-        match.setData(QVariant(QUrl::fromLocalFile(item->path())));
-    }
+    match.setData(IndexerPrivate::matchDataOf(*item));
 }
 
 bool ServiceFinder::hasSeen(const std::shared_ptr<FileInfo> &item)
