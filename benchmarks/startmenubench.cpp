@@ -911,7 +911,7 @@ std::vector<JobResult> Bench::queryJobs(const QString &onlyClass)
     }
 
     // The floor of an answer: making the same QueryMatch objects, with the same fields, and handing
-    // them to a context, without deciding anything.
+    // them to a context, without deciding anything or making any of the values.
     QJsonObject floors;
     for (const QString &query : queries) {
         Plasma::RunnerContext answered;
@@ -933,7 +933,7 @@ std::vector<JobResult> Bench::queryJobs(const QString &onlyClass)
                 match.setText(original.text());
                 match.setSubtext(original.subtext());
                 match.setIconName(original.iconName());
-                match.setData(QVariant(QUrl::fromLocalFile(original.subtext())));
+                match.setData(original.data());
                 match.setRelevance(original.relevance());
                 made.append(match);
             }
