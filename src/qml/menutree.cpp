@@ -5,10 +5,9 @@
 
 #include "menutree.h"
 
-#include "treeformat_p.h"
+#include "menutreereader_p.h"
 
 #include <NimbStartMenu/menu.h>
-#include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/startmenuutils.h>
 
 #include <QDir>
@@ -16,61 +15,6 @@
 
 namespace
 {
-QString text(const std::string &value)
-{
-    return QString::fromUtf8(value.c_str(), int(value.size()));
-}
-
-std::string localPath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-// The name filter for the files that end in @p suffix.
-QStringList endingIn(const char *suffix)
-{
-    return {QLatin1Char('*') + QLatin1String(suffix)};
-}
-
-Entry readCategory(const QFileInfo &folder)
-{
-    Entry category;
-    category.setIsCategory(true);
-    category.setId(folder.fileName());
-    category.setPath(folder.filePath());
-    category.setName(folder.fileName());
-    category.setIcon(QStringLiteral("folder"));
-    const QDir dir(folder.filePath());
-    for (const QFileInfo &declarationFile : dir.entryInfoList(endingIn(TreeFormat::declarationFileSuffix), QDir::Files | QDir::Hidden)) {
-        const NimbDesktopEntry declaration(localPath(declarationFile.filePath()));
-        if (declaration.isLoaded() && !declaration.localName().empty()) {
-            category.setName(text(declaration.localName()));
-            category.setIcon(text(declaration.localIconOrFallback()));
-            category.setTooltip(text(declaration.localComment()));
-            break;
-        }
-    }
-
-    QList<Entry> applications;
-    for (const QFileInfo &itemFile : dir.entryInfoList(endingIn(TreeFormat::desktopFileSuffix), QDir::Files)) {
-        const NimbDesktopEntry item(localPath(itemFile.filePath()));
-        if (!item.isLoaded()) {
-            continue;
-        }
-        Entry application;
-        application.setId(itemFile.fileName());
-        application.setPath(itemFile.filePath());
-        application.setName(item.localName().empty() ? itemFile.fileName() : text(item.localName()));
-        application.setIcon(text(item.localIconOrFallback()));
-        application.setTooltip(text(item.localComment()));
-        application.setCategoryId(category.id());
-        application.setCategoryName(category.name());
-        applications.append(application);
-    }
-    category.setChildren(applications);
-    return category;
-}
-
 // The user's order of the menu's levels: a file of its own, so that the preferences' file, which
 // two classes and possibly other writers share, gains no keys.
 QString orderFile()
@@ -99,12 +43,7 @@ const QList<Entry> &MenuTree::categories() const
 
 void MenuTree::reload()
 {
-    QList<Entry> categories;
-    const QDir root(StartMenuUtils::menuDir());
-    for (const QFileInfo &folder : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        categories.append(readCategory(folder));
-    }
-    m_categories = categories;
+    m_categories = MenuTreeReader::categories(StartMenuUtils::menuDir());
     Q_EMIT changed();
 }
 

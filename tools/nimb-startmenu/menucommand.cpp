@@ -6,10 +6,10 @@
 // "menu update | reset | show": the on-disk menu tree.
 
 #include "cli.h"
+#include "menutreereader_p.h"
 
 #include <NimbStartMenu/entry.h>
 #include <NimbStartMenu/menu.h>
-#include <NimbStartMenu/nimbdesktopentry.h>
 #include <NimbStartMenu/startmenuutils.h>
 
 #include <QDir>
@@ -17,54 +17,14 @@
 
 namespace
 {
-QString text(const std::string &value)
-{
-    return QString::fromStdString(value);
-}
-
 // The tree as the start menu shows it: one node per category folder, its applications below it,
 // each level in the menu's order.
 Entry readTree()
 {
     const QDir root(StartMenuUtils::menuDir());
-    QList<Entry> categories;
-    for (const QFileInfo &folder : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        Entry category;
-        category.setIsCategory(true);
-        category.setId(folder.fileName());
-        category.setPath(folder.filePath());
-        category.setName(folder.fileName());
-        category.setIcon(QStringLiteral("folder"));
-        const QDir dir(folder.filePath());
-        for (const QFileInfo &declarationFile : dir.entryInfoList({QStringLiteral("*.directory")}, QDir::Files | QDir::Hidden)) {
-            const NimbDesktopEntry declaration(declarationFile.filePath().toStdString());
-            if (declaration.isLoaded() && !declaration.localName().empty()) {
-                category.setName(text(declaration.localName()));
-                category.setIcon(text(declaration.localIconOrFallback()));
-                category.setTooltip(text(declaration.localComment()));
-                break;
-            }
-        }
-
-        QList<Entry> applications;
-        for (const QFileInfo &itemFile : dir.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files)) {
-            const NimbDesktopEntry item(itemFile.filePath().toStdString());
-            if (!item.isLoaded()) {
-                continue;
-            }
-            Entry application;
-            application.setId(itemFile.fileName());
-            application.setPath(itemFile.filePath());
-            application.setName(item.localName().empty() ? itemFile.fileName() : text(item.localName()));
-            application.setIcon(text(item.localIconOrFallback()));
-            application.setTooltip(text(item.localComment()));
-            application.setCategoryId(category.id());
-            application.setCategoryName(category.name());
-            applications.append(application);
-        }
-        category.setChildren(applications);
+    QList<Entry> categories = MenuTreeReader::categories(root.path());
+    for (Entry &category : categories) {
         category.sortChildren();
-        categories.append(category);
     }
 
     Entry tree;
