@@ -5,16 +5,15 @@
 
 #include "qmlsearchsettings.h"
 
+#include "configfilewatcher_p.h"
+
 #include <QDir>
 
 QmlSearchSettings::QmlSearchSettings(QObject *parent)
     : SearchSettings(parent)
     , m_file(QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf"))
 {
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &QmlSearchSettings::watch);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &QmlSearchSettings::watch);
-    m_watcher.addPath(QFileInfo(m_file).path());
-    m_watcher.addPath(m_file);
+    ConfigFileWatcher::watch(this, m_file, &QmlSearchSettings::autoRefresh, &QmlSearchSettings::load, &QmlSearchSettings::autoRefreshChanged);
 }
 
 template<typename T>
@@ -83,7 +82,6 @@ void QmlSearchSettings::setAutoRefresh(bool autoRefresh)
     }
     m_autoRefresh = autoRefresh;
     Q_EMIT autoRefreshChanged();
-    watch();
 }
 
 void QmlSearchSettings::load()
@@ -96,13 +94,4 @@ void QmlSearchSettings::load()
 void QmlSearchSettings::save()
 {
     SearchSettings::save();
-}
-
-void QmlSearchSettings::watch()
-{
-    if (m_autoRefresh) {
-        load();
-    }
-    // A file replaced by its writer, or created, is watched from now on.
-    m_watcher.addPath(m_file);
 }

@@ -8,8 +8,6 @@
 
 #include <NimbStartMenu/searchsettings.h>
 
-#include <QFileSystemWatcher>
-
 /**
  * SearchSettings with its preferences as QML properties. With @c autoRefresh on, it loads the file
  * again whenever another writer changes it, as MenuSettings does.
@@ -54,10 +52,8 @@ Q_SIGNALS:
 private:
     template<typename T>
     void assign(T (SearchSettings::*get)() const, void (SearchSettings::*set)(T), T value);
-    void watch();
 
     QString m_file;
-    QFileSystemWatcher m_watcher;
     bool m_autoRefresh = false;
 };
 

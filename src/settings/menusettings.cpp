@@ -5,11 +5,11 @@
 
 #include "menusettings.h"
 
+#include "configfilewatcher_p.h"
 #include "configvalues_p.h"
 #include "logging.h"
 #include "startmenuutils.h"
 
-#include <QFileSystemWatcher>
 #include <QHash>
 #include <QSettings>
 
@@ -84,19 +84,7 @@ MenuSettings::MenuSettings(QObject *parent)
 {
     preferences().setDefaults(*this);
     m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));
-
-    auto *watcher = new QFileSystemWatcher(this);
-    const auto refresh = [this, watcher] {
-        if (m_autoRefresh) {
-            load();
-        }
-        // A file replaced by rename or newly created is a new file to the watcher.
-        watcher->addPath(m_configFile);
-    };
-    connect(this, &MenuSettings::autoRefreshChanged, this, refresh);
-    connect(watcher, &QFileSystemWatcher::fileChanged, this, refresh);
-    connect(watcher, &QFileSystemWatcher::directoryChanged, this, refresh);
-    watcher->addPaths({m_configDir, m_configFile});
+    ConfigFileWatcher::watch(this, m_configFile, &MenuSettings::autoRefresh, &MenuSettings::load, &MenuSettings::autoRefreshChanged);
 }
 
 MenuSettings::~MenuSettings() = default;
