@@ -5,6 +5,7 @@
 
 #include "searchsettings.h"
 
+#include "configfile_p.h"
 #include "configvalues_p.h"
 #include "logging.h"
 
@@ -32,6 +33,7 @@ const ConfigValues::Preferences<SearchSettings> &SearchSettings::preferences()
 
 SearchSettings::SearchSettings(QObject *parent)
     : QObject(parent)
+    , m_configFile(ConfigFile::preferencesPath())
 {
     preferences().setDefaults(*this);
     m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));

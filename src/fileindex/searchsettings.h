@@ -105,7 +105,7 @@ public:
 private:
     static const ConfigValues::Preferences<SearchSettings> &preferences();
 
-    QString m_configFile = QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
+    QString m_configFile;
     // The values get their defaults from preferences() on construction.
     bool m_indexApplications;
     bool m_indexSettings;

@@ -5,15 +5,17 @@
 
 #include "qmlsearchsettings.h"
 
+#include "configfile_p.h"
 #include "configfilewatcher_p.h"
-
-#include <QDir>
 
 QmlSearchSettings::QmlSearchSettings(QObject *parent)
     : SearchSettings(parent)
-    , m_file(QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf"))
 {
-    ConfigFileWatcher::watch(this, m_file, &QmlSearchSettings::autoRefresh, &QmlSearchSettings::load, &QmlSearchSettings::autoRefreshChanged);
+    ConfigFileWatcher::watch(this,
+                             ConfigFile::preferencesPath(),
+                             &QmlSearchSettings::autoRefresh,
+                             &QmlSearchSettings::load,
+                             &QmlSearchSettings::autoRefreshChanged);
 }
 
 template<typename T>

@@ -53,7 +53,6 @@ private:
     template<typename T>
     void assign(T (SearchSettings::*get)() const, void (SearchSettings::*set)(T), T value);
 
-    QString m_file;
     bool m_autoRefresh = false;
 };
 

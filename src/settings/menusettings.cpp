@@ -5,6 +5,7 @@
 
 #include "menusettings.h"
 
+#include "configfile_p.h"
 #include "configfilewatcher_p.h"
 #include "configvalues_p.h"
 #include "logging.h"
@@ -81,6 +82,7 @@ const ConfigValues::Preferences<MenuSettings> &MenuSettings::preferences()
 
 MenuSettings::MenuSettings(QObject *parent)
     : QObject(parent)
+    , m_configFile(ConfigFile::preferencesPath())
 {
     preferences().setDefaults(*this);
     m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));

@@ -186,8 +186,7 @@ private:
     template<typename T>
     bool assign(T &member, const T &value, void (MenuSettings::*changed)());
 
-    QString m_configDir = QDir::homePath() + QStringLiteral("/.config/kolvatek");
-    QString m_configFile = m_configDir + QStringLiteral("/nimb-start-menu.conf");
+    const QString m_configFile;
     // The stored preferences get their defaults from preferences() on construction.
     bool m_enableFavorites;
     bool m_enableComputer;

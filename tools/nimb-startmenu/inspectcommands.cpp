@@ -14,6 +14,7 @@
 // The one intake of desktop files of the menu and the index: entry reports its decisions, never a
 // copy of its rules. Private to the library; the tool is built with it.
 #include "applicationsource_p.h"
+#include "configfile_p.h"
 #include "treeformat_p.h"
 
 #include <QDir>
@@ -43,11 +44,6 @@ const std::map<Kind, KindName> &kindNames()
         {Kind::Unaccepted, {"unaccepted", "not accepted"}},
     };
     return names;
-}
-
-QString preferencesFile()
-{
-    return QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
 }
 
 // What the menu tree holds: its items by the canonical path of the file each was copied from, and by
@@ -159,7 +155,7 @@ int paths(Cli::Invocation &invocation)
     const QJsonObject result{
         {QStringLiteral("systemRoot"), StartMenuUtils::systemRoot()},
         {QStringLiteral("menuDir"), StartMenuUtils::menuDir()},
-        {QStringLiteral("preferencesFile"), preferencesFile()},
+        {QStringLiteral("preferencesFile"), ConfigFile::preferencesPath()},
         {QStringLiteral("appSearchPaths"), searchPaths},
         {QStringLiteral("appDirsToWatch"), QJsonArray::fromStringList(StartMenuUtils::appDirsToWatch())},
         {QStringLiteral("userCategoriesSearchPaths"), QJsonArray::fromStringList(StartMenuUtils::userCategoriesSearchPaths())},
@@ -176,7 +172,7 @@ int paths(Cli::Invocation &invocation)
     };
     line("system root:", StartMenuUtils::systemRoot());
     line("menu tree:", StartMenuUtils::menuDir());
-    line("preferences:", preferencesFile());
+    line("preferences:", ConfigFile::preferencesPath());
     line("theme settings:", themeFile);
     line("debug log:", result.value(QStringLiteral("logFile")).toString());
     line("locale:", result.value(QStringLiteral("locale")).toString());
