@@ -215,6 +215,18 @@ void ServiceFinderTest::ranking_data()
     QTest::addRow("seen by the names, skipped by the categories")
         << QVector<Fixture>{{QStringLiteral("Network Manager"), QStringLiteral("nm"), QString(), QString(), {}, {QStringLiteral("Network")}}}
         << QStringLiteral("network") << QStringList{line(QStringLiteral("Network Manager"), possible, 0.89995)};
+    // Records whose path another record also names: the texts seen decide, not the records.
+    const QString mailPath = QStringLiteral("/apps/mail.desktop");
+    const QString otherPath = QStringLiteral("/apps/mail-other.desktop");
+    QTest::addRow("two records of one path and command, listed once")
+        << QVector<Fixture>{{QStringLiteral("Mail"), QStringLiteral("mailer"), QString(), QString(), {}, {}, QStringLiteral("Applications"), mailPath},
+                            {QStringLiteral("Mail"), QStringLiteral("mailer"), QString(), QString(), {}, {}, QStringLiteral("Applications"), mailPath},
+                            {QStringLiteral("Mail Pro"), QStringLiteral("mailer")}}
+        << QStringLiteral("mail") << QStringList{line(QStringLiteral("Mail"), exact, 0.99995), line(QStringLiteral("Mail Pro"), possible, 0.89995)};
+    QTest::addRow("commands that are each other's paths, listed once")
+        << QVector<Fixture>{{QStringLiteral("Mail"), otherPath, QString(), QString(), {}, {}, QStringLiteral("Applications"), mailPath},
+                            {QStringLiteral("Mail"), mailPath, QString(), QString(), {}, {}, QStringLiteral("Applications"), otherPath}}
+        << QStringLiteral("mail") << QStringList{line(QStringLiteral("Mail"), exact, 0.99995)};
     QTest::addRow("two spaces make an empty word") << QVector<Fixture>{{QStringLiteral("Sound Mixer"), QStringLiteral("mixer")}}
                                                    << QStringLiteral("sound  mixer")
                                                    << QStringList{line(QStringLiteral("Sound Mixer"), possible, 0.8 + 0.02 + 0.1 - 0.00005)};

@@ -622,6 +622,8 @@ void IndexerPrivate::clear()
     m_runs.shrink_to_fit();
     m_pending.clear();
     m_pending.shrink_to_fit();
+    m_ownPaths.clear();
+    m_ownPaths.shrink_to_fit();
     m_dirty.store(false);
 }
 
@@ -634,6 +636,7 @@ std::uint32_t IndexerPrivate::recordNumber(const std::shared_ptr<FileInfo> &reco
         return m_records[std::size_t(index)].get() == record.get();
     });
     if (found == place) {
+        m_dirty.store(true, std::memory_order_relaxed);
         m_records.push_back(record);
         // Made once here rather than for every match of every query: a URL costs more to make
         // than the rest of a match.
@@ -710,7 +713,47 @@ void IndexerPrivate::settle() const
     m_runStarts.swap(starts);
     m_runs.swap(runs);
     std::vector<Pair>().swap(m_pending);
+    findOwnPaths();
     m_dirty.store(false, std::memory_order_release);
+}
+
+void IndexerPrivate::findOwnPaths() const
+{
+    // How often each text stands as a path or a command, a record's two texts counted once each.
+    struct Text {
+        const QString *text;
+        std::uint32_t count;
+    };
+    std::vector<Text> texts;
+    texts.reserve(2 * m_records.size());
+    IndexTable table;
+    table.reserve(2 * m_records.size());
+    const auto count = [&](const QString &text) {
+        const auto place = std::int32_t(texts.size());
+        const std::int32_t found = table.findOrInsert(qHash(text), place, [&](std::int32_t known) {
+            return *texts[std::size_t(known)].text == text;
+        });
+        if (found == place) {
+            texts.push_back(Text{&text, 0});
+        }
+        return &texts[std::size_t(found)].count;
+    };
+    std::vector<std::uint32_t *> pathCounts;
+    pathCounts.reserve(m_records.size());
+    for (const std::shared_ptr<FileInfo> &record : m_records) {
+        ++*count(record->path());
+        if (record->executableName() != record->path()) {
+            ++*count(record->executableName());
+        }
+    }
+    // The vector no longer grows: the counts stay in place.
+    for (const std::shared_ptr<FileInfo> &record : m_records) {
+        pathCounts.push_back(count(record->path()));
+    }
+    m_ownPaths.assign(m_records.size(), false);
+    for (std::size_t number = 0; number < m_records.size(); ++number) {
+        m_ownPaths[number] = *pathCounts[number] == 1;
+    }
 }
 
 void IndexerPrivate::finish()

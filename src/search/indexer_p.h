@@ -55,6 +55,16 @@ public:
         return m_matchData[number];
     }
 
+    /**
+     * Whether no other record has the path of the record numbered @p number as its path or its
+     * command: that record's path is then among the texts a query has seen exactly when the
+     * record itself was seen.
+     */
+    bool hasOwnPath(std::uint32_t number) const
+    {
+        return m_ownPaths[number];
+    }
+
     std::size_t recordCount() const
     {
         return m_records.size();
@@ -118,6 +128,7 @@ private:
     }
 
     std::int32_t lookUp(const QChar *text, int length) const;
+    void findOwnPaths() const;
 
     std::vector<std::shared_ptr<FileInfo>> m_records;
     std::vector<QVariant> m_matchData; // one for each record
@@ -130,6 +141,7 @@ private:
     mutable std::vector<std::uint32_t> m_runStarts{0};
     mutable std::vector<std::uint32_t> m_runs;
     mutable std::vector<Pair> m_pending;
+    mutable std::vector<bool> m_ownPaths; // hasOwnPath() of each record
     mutable std::atomic<bool> m_dirty{false};
     mutable std::mutex m_settling;
 };

@@ -195,13 +195,22 @@ public:
     };
 
     void lookUp(const QString &query);
+    bool hasSeen(const Hit &hit);
+    bool disqualify(const Hit &hit);
+    void useTexts();
     void addMatch(const Hit &hit, Plasma::QueryMatch::Type type, double relevance);
     void rank();
     void spreadRelevances();
     void putInOrder();
 
     IndexingRunner *const m_runner;
+    // The texts seen, as ServiceFinder::seen() adds them. A hit with a path of its own was seen
+    // exactly when it was itself: the records seen stand in for the texts until a hit without one,
+    // or a call from outside, asks for the texts (useTexts()).
     TextSet m_seen;
+    std::vector<bool> m_seenRecords;
+    std::vector<std::uint32_t> m_seenList;
+    bool m_byText = false;
     QString m_term;
     QStringList m_queryWords;
     int m_weightedTermLength = -1;
@@ -226,7 +235,51 @@ void ServiceFinderPrivate::lookUp(const QString &query)
     m_matches.reserve(reservedMatches);
     m_ranking.reserve(reservedMatches);
     // Each hit is looked at by its path and its command.
-    m_seen.reserve(2 * m_hits.size());
+    m_seenRecords.assign(m_hits.empty() ? 0 : m_index->recordCount(), false);
+}
+
+void ServiceFinderPrivate::useTexts()
+{
+    if (m_byText) {
+        return;
+    }
+    m_byText = true;
+    m_seen.reserve(2 * m_seenList.size());
+    for (const std::uint32_t number : m_seenList) {
+        const FileInfo &item = *m_index->record(number);
+        m_seen.insert(item.path());
+        m_seen.insert(item.executableName());
+    }
+}
+
+bool ServiceFinderPrivate::hasSeen(const Hit &hit)
+{
+    if (!m_byText && m_index->hasOwnPath(hit.number)) {
+        return m_seenRecords[hit.number];
+    }
+    useTexts();
+    const FileInfo &item = **hit.item;
+    return m_seen.contains(item.path()) && m_seen.contains(item.executableName());
+}
+
+bool ServiceFinderPrivate::disqualify(const Hit &hit)
+{
+    const bool byRecord = !m_byText && m_index->hasOwnPath(hit.number);
+    if (!byRecord) {
+        useTexts(); // before this hit counts among the records seen
+    }
+    const bool seenBefore = m_seenRecords[hit.number];
+    if (!seenBefore) {
+        m_seenRecords[hit.number] = true;
+        m_seenList.push_back(hit.number);
+    }
+    if (byRecord) {
+        return seenBefore;
+    }
+    const FileInfo &item = **hit.item;
+    const bool newPath = m_seen.insert(item.path());
+    const bool newCommand = m_seen.insert(item.executableName());
+    return !newPath && !newCommand;
 }
 
 // The match of setupMatch(), with the data the index made for the record; its relevance is set
@@ -325,8 +378,7 @@ void ServiceFinder::matchExectuables()
         }
     }
     for (const ServiceFinderPrivate::Hit &hit : candidates) {
-        const Item &item = *hit.item;
-        if (disqualify(item)) {
+        if (d->disqualify(hit)) {
             continue;
         }
         d->addMatch(hit, Plasma::QueryMatch::ExactMatch, exactNameRelevance);
@@ -372,7 +424,7 @@ void ServiceFinder::matchNameKeywordAndGenericName()
     const QString &firstWord = d->m_queryWords.first();
     for (const ServiceFinderPrivate::Hit &hit : candidates) {
         const Item &item = *hit.item;
-        if (disqualify(item)) {
+        if (d->disqualify(hit)) {
             continue;
         }
         // The relevance first: a candidate without one gets no match, which is costly to build.
@@ -403,7 +455,7 @@ void ServiceFinder::matchCategories()
     for (const ServiceFinderPrivate::Hit &hit : d->m_hits) {
         const Item &item = *hit.item;
         // An item the earlier matchers met would be disqualified here: its categories need no look.
-        if (hasSeen(item)) {
+        if (d->hasSeen(hit)) {
             continue;
         }
         const QStringList &categories = item->categories();
@@ -417,8 +469,7 @@ void ServiceFinder::matchCategories()
         }
     }
     for (const ServiceFinderPrivate::Hit &hit : candidates) {
-        const Item &item = *hit.item;
-        if (disqualify(item)) {
+        if (d->disqualify(hit)) {
             continue;
         }
         d->addMatch(hit, Plasma::QueryMatch::PossibleMatch, categoryRelevance);
@@ -451,17 +502,20 @@ void ServiceFinder::setupMatch(const std::shared_ptr<FileInfo> &item, Plasma::Qu
 
 bool ServiceFinder::hasSeen(const std::shared_ptr<FileInfo> &item)
 {
+    d->useTexts();
     return d->m_seen.contains(item->path()) && d->m_seen.contains(item->executableName());
 }
 
 void ServiceFinder::seen(const std::shared_ptr<FileInfo> &item)
 {
+    d->useTexts();
     d->m_seen.insert(item->path());
     d->m_seen.insert(item->executableName());
 }
 
 bool ServiceFinder::disqualify(const std::shared_ptr<FileInfo> &item)
 {
+    d->useTexts();
     // hasSeen() and then seen(), in one lookup per text: the item was seen exactly when seeing it
     // adds neither of its texts.
     const bool newPath = d->m_seen.insert(item->path());
