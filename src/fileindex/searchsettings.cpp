@@ -7,9 +7,6 @@
 
 #include "configfile_p.h"
 #include "configvalues_p.h"
-#include "logging.h"
-
-#include <QSettings>
 
 #include <memory>
 
@@ -155,20 +152,8 @@ void SearchSettings::load()
     if (m_configFile.isEmpty()) {
         return;
     }
-    QSettings settings(m_configFile, QSettings::NativeFormat);
-    // Nothing was read; QSettings reports a file that is damaged but readable as a format error and
-    // still gives every value it could parse, and those are taken.
-    if (settings.status() == QSettings::AccessError) {
-        qCDebug(LOG_GENERAL) << "search preferences not loaded: cannot open" << m_configFile;
-        return;
-    }
-
     // The current value is the default, so a missing entry changes nothing.
-    preferences().load(*this, *m_baseline, settings);
-
-    if (settings.status() != QSettings::NoError) {
-        qCDebug(LOG_GENERAL) << "search preferences loaded from a damaged file" << m_configFile << settings.status();
-    }
+    preferences().load(*this, *m_baseline, m_configFile, "search preferences");
 }
 
 void SearchSettings::save()
@@ -176,7 +161,6 @@ void SearchSettings::save()
     if (m_configFile.isEmpty()) {
         return;
     }
-    QSettings settings(m_configFile, QSettings::NativeFormat);
-    m_baseline->write(settings, preferences().stored(*this));
-    settings.sync();
+    // Written when the file's QSettings goes out of scope, before this returns.
+    preferences().save(*this, *m_baseline, m_configFile);
 }

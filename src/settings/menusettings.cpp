@@ -8,11 +8,9 @@
 #include "configfile_p.h"
 #include "configfilewatcher_p.h"
 #include "configvalues_p.h"
-#include "logging.h"
 #include "startmenuutils.h"
 
 #include <QHash>
-#include <QSettings>
 
 #include <algorithm>
 #include <memory>
@@ -336,20 +334,8 @@ void MenuSettings::resetEnableDebug()
 
 void MenuSettings::load()
 {
-    QSettings settings(m_configFile, QSettings::NativeFormat);
-    // Nothing was read; QSettings reports a file that is damaged but readable as a format error and
-    // still gives every value it could parse, and those are taken.
-    if (settings.status() == QSettings::AccessError) {
-        qCDebug(LOG_GENERAL) << "preferences not loaded: cannot open" << m_configFile;
-        return;
-    }
-
     // The current value is the default, so a missing entry changes nothing.
-    preferences().load(*this, *m_baseline, settings);
-
-    if (settings.status() != QSettings::NoError) {
-        qCDebug(LOG_GENERAL) << "preferences loaded from a damaged file" << m_configFile << settings.status();
-    }
+    preferences().load(*this, *m_baseline, m_configFile, "preferences");
 }
 
 void MenuSettings::save()
@@ -368,6 +354,5 @@ void MenuSettings::save()
     m_tabs.insert(paramsTab);
     m_tabs.insert(leaveTab);
 
-    QSettings settings(m_configFile, QSettings::NativeFormat);
-    m_baseline->write(settings, preferences().stored(*this));
+    preferences().save(*this, *m_baseline, m_configFile);
 }

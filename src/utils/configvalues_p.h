@@ -6,6 +6,8 @@
 #ifndef NIMBSTARTMENU_CONFIGVALUES_P_H
 #define NIMBSTARTMENU_CONFIGVALUES_P_H
 
+#include "logging.h"
+
 #include <QHash>
 #include <QSet>
 #include <QSettings>
@@ -244,6 +246,33 @@ public:
             preference.assign(owner, baseline.read(settings, preference.key, preference.entry(owner).value));
         }
         baseline.hold(stored(owner));
+    }
+
+    /**
+     * Reads @p file as load() reads its settings. A file that cannot be opened leaves every
+     * preference as it is; one with lines QSettings cannot parse still gives the values it could.
+     * @p what names the preferences in the debug log.
+     */
+    void load(Owner &owner, Baseline &baseline, const QString &file, const char *what) const
+    {
+        QSettings settings(file, QSettings::NativeFormat);
+        // Nothing was read; QSettings reports a file that is damaged but readable as a format error
+        // and still gives every value it could parse, and those are taken.
+        if (settings.status() == QSettings::AccessError) {
+            qCDebug(LOG_GENERAL) << what << "not loaded: cannot open" << file;
+            return;
+        }
+        load(owner, baseline, settings);
+        if (settings.status() != QSettings::NoError) {
+            qCDebug(LOG_GENERAL) << what << "loaded from a damaged file" << file << settings.status();
+        }
+    }
+
+    /// Writes the preferences save() writes into @p file, as @p baseline lets it.
+    void save(const Owner &owner, Baseline &baseline, const QString &file) const
+    {
+        QSettings settings(file, QSettings::NativeFormat);
+        baseline.write(settings, stored(owner));
     }
 
     /// The preferences save() writes.
