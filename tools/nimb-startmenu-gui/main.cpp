@@ -7,6 +7,7 @@
 // reference for a user interface that binds to the library.
 
 #include "startmenuqml.h"
+#include "startupenvironment.h"
 
 #include <NimbStartMenu/nimbpaths.h>
 #include <NimbStartMenu/nimbstartmenu_version.h>
@@ -23,47 +24,10 @@
 #include <QQuickWindow>
 #include <QTimer>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
-void setHome(const char *home)
-{
-    qputenv("HOME", home);
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("XDG_CACHE_HOME");
-}
-
-// --home must take effect before anything computes a path below the home directory, so it is
-// applied before Qt starts.
-void applyHomeOption(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
-            setHome(argv[i + 1]);
-        } else if (std::strncmp(argv[i], "--home=", 7) == 0) {
-            setHome(argv[i] + 7);
-        }
-    }
-}
-
-// Outside a desktop session there may be no runtime folder; Qt would warn on every start.
-void ensureRuntimeDir()
-{
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/runtime-" + QByteArray::number(::getuid());
-        if (::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) {
-            qputenv("XDG_RUNTIME_DIR", dir);
-        }
-    }
-}
-
 // Saves the window once it has shown its first frame, then quits with the outcome.
 void takeScreenshot(QQuickWindow *window, const QString &file)
 {
@@ -87,8 +51,8 @@ void takeScreenshot(QQuickWindow *window, const QString &file)
 
 int main(int argc, char **argv)
 {
-    applyHomeOption(argc, argv);
-    ensureRuntimeDir();
+    StartupEnvironment::applyHomeOption(argc, argv, {"--root", "--query", "--screenshot"});
+    StartupEnvironment::ensureRuntimeDir();
 
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nimb-startmenu-gui"));

@@ -8,6 +8,7 @@
 // of desktop files (see CMakeLists.txt).
 
 #include "cli.h"
+#include "startupenvironment.h"
 
 #include <NimbStartMenu/nimbstartmenu_version.h>
 
@@ -16,52 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <optional>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace
-{
-void setHome(const char *home)
-{
-    qputenv("HOME", home);
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("XDG_CONFIG_HOME");
-    qunsetenv("XDG_CACHE_HOME");
-}
-
-// --home must take effect before anything computes a path below the home directory, so it is
-// applied before Qt starts; the last one counts, wherever it stands. The XDG folders then follow the
-// new home too. An empty one is refused once the command line is parsed.
-void applyHomeOption(int argc, char **argv)
-{
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
-            setHome(argv[++i]);
-        } else if (std::strncmp(argv[i], "--home=", 7) == 0) {
-            setHome(argv[i] + 7);
-        } else if (std::strcmp(argv[i], "--root") == 0) {
-            ++i; // its value
-        }
-    }
-}
-
-// Outside a desktop session there may be no runtime folder; Qt would warn on every start and then
-// use the same folder as this.
-void ensureRuntimeDir()
-{
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/runtime-" + QByteArray::number(::getuid());
-        if (::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) {
-            qputenv("XDG_RUNTIME_DIR", dir);
-        }
-    }
-}
-}
 
 // A framework loaded with the search runner makes the configuration folder when the application
 // starts, to look for a language of its own there. The commands that only read must leave a home
@@ -97,8 +53,8 @@ private:
 
 int main(int argc, char **argv)
 {
-    applyHomeOption(argc, argv);
-    ensureRuntimeDir();
+    StartupEnvironment::applyHomeOption(argc, argv, {"--root"});
+    StartupEnvironment::ensureRuntimeDir();
 
     std::optional<ConfigFolderGuard> configFolderGuard(std::in_place);
     QCoreApplication app(argc, argv);
