@@ -12,6 +12,7 @@ QmlSearchSettings::QmlSearchSettings(QObject *parent)
     : SearchSettings(parent)
 {
     ConfigFileWatcher::watch(this,
+                             ConfigFile::preferencesFolder(),
                              ConfigFile::preferencesPath(),
                              &QmlSearchSettings::autoRefresh,
                              &QmlSearchSettings::load,

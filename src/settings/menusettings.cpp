@@ -80,11 +80,12 @@ const ConfigValues::Preferences<MenuSettings> &MenuSettings::preferences()
 
 MenuSettings::MenuSettings(QObject *parent)
     : QObject(parent)
+    , m_configDir(ConfigFile::preferencesFolder())
     , m_configFile(ConfigFile::preferencesPath())
 {
     preferences().setDefaults(*this);
     m_baseline = std::make_unique<ConfigValues::Baseline>(preferences().stored(*this));
-    ConfigFileWatcher::watch(this, m_configFile, &MenuSettings::autoRefresh, &MenuSettings::load, &MenuSettings::autoRefreshChanged);
+    ConfigFileWatcher::watch(this, m_configDir, m_configFile, &MenuSettings::autoRefresh, &MenuSettings::load, &MenuSettings::autoRefreshChanged);
 }
 
 MenuSettings::~MenuSettings() = default;

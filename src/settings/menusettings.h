@@ -186,7 +186,8 @@ private:
     template<typename T>
     bool assign(T &member, const T &value, void (MenuSettings::*changed)());
 
-    const QString m_configFile;
+    QString m_configDir;
+    QString m_configFile;
     // The stored preferences get their defaults from preferences() on construction.
     bool m_enableFavorites;
     bool m_enableComputer;

@@ -12,10 +12,16 @@
 // The preferences' file, which MenuSettings, SearchSettings and their readers share.
 namespace ConfigFile
 {
-/// QDir::homePath() + "/.config/kolvatek/nimb-start-menu.conf", with the home folder of the moment.
+/// QDir::homePath() + "/.config/kolvatek", with the home folder of the moment.
+inline QString preferencesFolder()
+{
+    return QDir::homePath() + QStringLiteral("/.config/kolvatek");
+}
+
+/// preferencesFolder() + "/nimb-start-menu.conf".
 inline QString preferencesPath()
 {
-    return QDir::homePath() + QStringLiteral("/.config/kolvatek/nimb-start-menu.conf");
+    return preferencesFolder() + QStringLiteral("/nimb-start-menu.conf");
 }
 }
 

@@ -6,7 +6,6 @@
 #ifndef NIMBSTARTMENU_CONFIGFILEWATCHER_P_H
 #define NIMBSTARTMENU_CONFIGFILEWATCHER_P_H
 
-#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
@@ -14,7 +13,7 @@
 /**
  * Keeps an object's preferences in step with their file while the object's autoRefresh is on.
  *
- * watch() gives @p owner a QFileSystemWatcher as a child, on @p file and its folder (a path that
+ * watch() gives @p owner a QFileSystemWatcher as a child, on @p file and its @p folder (a path that
  * does not exist yet is simply not watched). A change of either, and every emission of the owner's
  * @p autoRefreshChanged, runs one handler: it calls @p reload if @p autoRefresh returns true, and in
  * every case watches @p file again, since a file replaced by rename, or newly created, is a new file
@@ -25,7 +24,12 @@ class ConfigFileWatcher
 {
 public:
     template<typename Owner>
-    static void watch(Owner *owner, const QString &file, bool (Owner::*autoRefresh)() const, void (Owner::*reload)(), void (Owner::*autoRefreshChanged)())
+    static void watch(Owner *owner,
+                      const QString &folder,
+                      const QString &file,
+                      bool (Owner::*autoRefresh)() const,
+                      void (Owner::*reload)(),
+                      void (Owner::*autoRefreshChanged)())
     {
         auto *watcher = new QFileSystemWatcher(owner);
         const auto refresh = [owner, watcher, file, autoRefresh, reload] {
@@ -37,7 +41,7 @@ public:
         QObject::connect(owner, autoRefreshChanged, owner, refresh);
         QObject::connect(watcher, &QFileSystemWatcher::fileChanged, owner, refresh);
         QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, owner, refresh);
-        watcher->addPaths({QFileInfo(file).path(), file});
+        watcher->addPaths({folder, file});
     }
 };
 
