@@ -170,6 +170,11 @@ void ServiceFinderTest::ranking_data()
     QTest::addRow("one letter: the dotted capital I does not fold to i")
         << QVector<Fixture>{{QStringLiteral("\u0130stanbul"), QStringLiteral("x"), QString(), QString(), {QStringLiteral("ist")}, {QStringLiteral("Utility")}}}
         << QStringLiteral("i") << QStringList{line(QStringLiteral("\u0130stanbul"), possible, 0.59995)};
+    QTest::addRow("one letter: in a name, in a command, in the categories only")
+        << QVector<Fixture>{{QStringLiteral("Yarn"), QStringLiteral("knit")},
+                            {QStringLiteral("Loom"), QStringLiteral("weave-y")},
+                            {QStringLiteral("Abacus"), QStringLiteral("abacus"), QString(), QString(), {}, {QStringLiteral("Utility")}}}
+        << QStringLiteral("y") << QStringList{line(QStringLiteral("Yarn"), possible, 0.89995), line(QStringLiteral("Abacus"), possible, 0.59995)};
     QTest::addRow("rules in order: generic name before command")
         << QVector<Fixture>{{QStringLiteral("Alpha"), QStringLiteral("gallery-tool"), QStringLiteral("Gallery Viewer")},
                             {QStringLiteral("Beta"), QStringLiteral("gallery"), QString(), QStringLiteral("no match here")},

@@ -610,6 +610,10 @@ void IndexerPrivate::clear()
     m_records.shrink_to_fit();
     m_matchData.clear();
     m_matchData.shrink_to_fit();
+    m_nameUnits.clear();
+    m_nameUnits.shrink_to_fit();
+    m_commandUnits.clear();
+    m_commandUnits.shrink_to_fit();
     m_recordTable = IndexTable();
     m_text.clear();
     m_text.shrink_to_fit();
@@ -641,8 +645,27 @@ std::uint32_t IndexerPrivate::recordNumber(const std::shared_ptr<FileInfo> &reco
         // Made once here rather than for every match of every query: a URL costs more to make
         // than the rest of a match.
         m_matchData.push_back(matchDataOf(*record));
+        m_nameUnits.push_back(FoldedUnits::of(record->displayName()));
+        m_commandUnits.push_back(FoldedUnits::of(record->executableName()));
     }
     return std::uint32_t(found);
+}
+
+IndexerPrivate::FoldedUnits IndexerPrivate::FoldedUnits::of(const QString &text)
+{
+    FoldedUnits units;
+    for (const QChar unit : text) {
+        const char16_t folded = foldedUnit(unit.unicode());
+        if (folded < 64) {
+            units.low |= std::uint64_t(1) << folded;
+        } else if (folded < 128) {
+            units.high |= std::uint64_t(1) << (folded - 64);
+        }
+    }
+    if (!text.isEmpty()) {
+        units.first = foldedUnit(text.front().unicode());
+    }
+    return units;
 }
 
 QVariant IndexerPrivate::matchDataOf(const FileInfo &record)
@@ -764,6 +787,8 @@ void IndexerPrivate::finish()
     m_keys.shrink_to_fit();
     m_records.shrink_to_fit();
     m_matchData.shrink_to_fit();
+    m_nameUnits.shrink_to_fit();
+    m_commandUnits.shrink_to_fit();
 }
 
 std::int32_t IndexerPrivate::lookUp(const QChar *text, int length) const

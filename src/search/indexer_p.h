@@ -40,6 +40,36 @@ public:
     /// The number of @p record, which is given one when it is new to the index.
     std::uint32_t recordNumber(const std::shared_ptr<FileInfo> &record);
 
+    /// Folds one UTF-16 unit as a case-insensitive QString comparison does; ASCII to lower case.
+    static char16_t foldedUnit(char16_t unit)
+    {
+        return unit < 128 ? ((unit >= u'A' && unit <= u'Z') ? char16_t(unit + (u'a' - u'A')) : unit) : QChar::toCaseFolded(unit);
+    }
+
+    /// The ASCII units that units of a text fold to, and what its first unit folds to: whether a
+    /// text holds or begins with an ASCII letter, without reading the text.
+    struct FoldedUnits {
+        std::uint64_t low = 0; // units 0 to 63
+        std::uint64_t high = 0; // units 64 to 127
+        char16_t first = 0xFFFF; // none for an empty text
+
+        static FoldedUnits of(const QString &text);
+        bool contains(char16_t asciiUnit) const
+        {
+            return ((asciiUnit < 64 ? low >> asciiUnit : high >> (asciiUnit - 64)) & 1) != 0;
+        }
+    };
+
+    /// FoldedUnits of the display name and of the command of the record numbered @p number.
+    const FoldedUnits &nameUnits(std::uint32_t number) const
+    {
+        return m_nameUnits[number];
+    }
+    const FoldedUnits &commandUnits(std::uint32_t number) const
+    {
+        return m_commandUnits[number];
+    }
+
     /// The record numbered @p number.
     const std::shared_ptr<FileInfo> &record(std::uint32_t number) const
     {
@@ -132,6 +162,8 @@ private:
 
     std::vector<std::shared_ptr<FileInfo>> m_records;
     std::vector<QVariant> m_matchData; // one for each record
+    std::vector<FoldedUnits> m_nameUnits;
+    std::vector<FoldedUnits> m_commandUnits;
     IndexTable m_recordTable; // record pointer -> number
     std::vector<QChar> m_text;
     std::vector<Key> m_keys;

@@ -39,7 +39,7 @@ using Text = const QString &(FileInfo::*)() const;
 // Looking for one character, Qt folds each UTF-16 unit on its own; ASCII folds to lower case.
 char16_t folded(char16_t unit)
 {
-    return unit < 128 ? ((unit >= u'A' && unit <= u'Z') ? char16_t(unit + (u'a' - u'A')) : unit) : QChar::toCaseFolded(unit);
+    return IndexerPrivate::foldedUnit(unit);
 }
 
 bool contains(const QString &text, const QString &word)
@@ -413,10 +413,17 @@ void ServiceFinder::matchNameKeywordAndGenericName()
         return allWordsInList(item.keywords()) || allWordsIn(item.genericName()) || allWordsIn(item.localGenericName()) || allWordsIn(item.name())
             || allWordsIn(item.comment()) || allWordsIn(item.localComment());
     };
+    // A query of one ASCII unit, the commonest short one, is answered from what the index knows of
+    // the names' and commands' units, without reading the texts of hits that give no match.
+    const bool asciiUnit = d->m_term.size() == 1 && d->m_term.front().unicode() < 128 && !longQuery;
+    const char16_t unit = asciiUnit ? folded(d->m_term.front().unicode()) : 0;
     std::vector<ServiceFinderPrivate::Hit> candidates;
     for (const ServiceFinderPrivate::Hit &hit : d->m_hits) {
-        const Item &item = *hit.item;
-        if (qualifies(*item)) {
+        if (asciiUnit) {
+            if (d->m_index->nameUnits(hit.number).contains(unit) || d->m_index->commandUnits(hit.number).contains(unit)) {
+                candidates.push_back(hit);
+            }
+        } else if (qualifies(**hit.item)) {
             candidates.push_back(hit);
         }
     }
@@ -429,7 +436,12 @@ void ServiceFinder::matchNameKeywordAndGenericName()
         }
         // The relevance first: a candidate without one gets no match, which is costly to build.
         double relevance = unplacedWordRelevance;
-        if (!longQuery) {
+        if (asciiUnit) {
+            if (d->m_index->nameUnits(hit.number).first != unit && d->m_index->commandUnits(hit.number).first != unit) {
+                continue; // stays seen: no later matcher lists it either
+            }
+            relevance = shortQueryPrefixRelevance;
+        } else if (!longQuery) {
             if (!startsWith(item->displayName(), d->m_term) && !startsWith(item->executableName(), d->m_term)) {
                 continue; // stays seen: no later matcher lists it either
             }
