@@ -10,6 +10,8 @@
 #include "indextable_p.h"
 #include "nimbstartmenu_export.h"
 
+#include <KRunner/QueryMatch>
+
 #include <QVariant>
 
 #include <atomic>
@@ -31,6 +33,10 @@ class NIMBSTARTMENU_EXPORT IndexerPrivate
 {
 public:
     static const IndexerPrivate *get(const Indexer &indexer)
+    {
+        return indexer.d.get();
+    }
+    static IndexerPrivate *get(Indexer &indexer)
     {
         return indexer.d.get();
     }
@@ -79,10 +85,21 @@ public:
     /// The data of a query match for @p record: its file's URL, or "kcm://" and the module's name.
     static QVariant matchDataOf(const FileInfo &record);
 
-    /// matchDataOf() the record numbered @p number, made when it was filed.
-    const QVariant &matchData(std::uint32_t number) const
+    /// The runner whose matches preparedMatch() gives, before anything is filed; none by default.
+    void setMatchRunner(Plasma::AbstractRunner *runner);
+    Plasma::AbstractRunner *matchRunner() const
     {
-        return m_matchData[number];
+        return m_matchRunner;
+    }
+
+    /// A possible match of @p runner with the fields of setupMatch(), to be copied and never
+    /// changed in place: each copy that sets a field of its own gets a private of its own.
+    static Plasma::QueryMatch prepareMatch(Plasma::AbstractRunner *runner, const FileInfo &record);
+
+    /// prepareMatch() of the record numbered @p number, made when it was filed.
+    const Plasma::QueryMatch &preparedMatch(std::uint32_t number) const
+    {
+        return m_preparedMatches[number];
     }
 
     /**
@@ -161,7 +178,8 @@ private:
     void findOwnPaths() const;
 
     std::vector<std::shared_ptr<FileInfo>> m_records;
-    std::vector<QVariant> m_matchData; // one for each record
+    Plasma::AbstractRunner *m_matchRunner = nullptr;
+    std::vector<Plasma::QueryMatch> m_preparedMatches; // one for each record
     std::vector<FoldedUnits> m_nameUnits;
     std::vector<FoldedUnits> m_commandUnits;
     IndexTable m_recordTable; // record pointer -> number

@@ -4,10 +4,12 @@
 */
 
 #include "indexingrunner.h"
+#include "indexer_p.h"
 
 IndexingRunner::IndexingRunner(QObject *parent, const KPluginMetaData &metaData, const QVariantList &args)
     : Plasma::AbstractRunner(parent, metaData, args)
 {
+    IndexerPrivate::get(m_indexer)->setMatchRunner(this);
 }
 
 IndexingRunner::~IndexingRunner() = default;
