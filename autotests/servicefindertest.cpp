@@ -60,8 +60,6 @@ private Q_SLOTS:
     void matchFields();
     void itemMatchedOnce();
     void sameCommandDifferentPaths();
-    void answersKeptApart_data();
-    void answersKeptApart();
     void seenByPathAndCommand_data();
     void seenByPathAndCommand();
     void invalidContext();
@@ -345,38 +343,6 @@ void ServiceFinderTest::sameCommandDifferentPaths()
     add({QStringLiteral("Mail"), QStringLiteral("mailer")});
     add({QStringLiteral("Mail"), QStringLiteral("mailer")});
     QCOMPARE(query(QStringLiteral("mail")).size(), 2);
-}
-
-void ServiceFinderTest::answersKeptApart_data()
-{
-    QTest::addColumn<QStringList>("queries");
-    QTest::addColumn<QStringList>("expected"); // the one match of each answer, in the order asked
-
-    const QString exact = QStringLiteral("Mail %1 0.99995").arg(int(Plasma::QueryMatch::ExactMatch));
-    const QString letter = QStringLiteral("Mail %1 0.89995").arg(int(Plasma::QueryMatch::PossibleMatch));
-    const QString category = QStringLiteral("Mail %1 0.59995").arg(int(Plasma::QueryMatch::PossibleMatch));
-    QTest::addRow("exact, a letter, exact again") << QStringList{QStringLiteral("mail"), QStringLiteral("m"), QStringLiteral("mail")}
-                                                  << QStringList{exact, letter, exact};
-    QTest::addRow("a category, exact, a category again")
-        << QStringList{QStringLiteral("network"), QStringLiteral("mail"), QStringLiteral("network")} << QStringList{category, exact, category};
-}
-
-void ServiceFinderTest::answersKeptApart()
-{
-    QFETCH(QStringList, queries);
-    QFETCH(QStringList, expected);
-
-    // Every answer is kept until the last query is answered: one record's matches in each.
-    add({QStringLiteral("Mail"), QStringLiteral("mailer"), QString(), QString(), {}, {QStringLiteral("Network")}});
-    QVector<QList<Plasma::QueryMatch>> answers;
-    for (const QString &text : queries) {
-        answers.append(query(text));
-    }
-    QStringList described;
-    for (const QList<Plasma::QueryMatch> &answer : answers) {
-        described += describe(answer);
-    }
-    QCOMPARE(described, expected);
 }
 
 void ServiceFinderTest::seenByPathAndCommand_data()

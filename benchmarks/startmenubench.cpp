@@ -910,29 +910,14 @@ std::vector<JobResult> Bench::queryJobs(const QString &onlyClass)
         return results;
     }
 
-    // The floor of an answer: handing the same QueryMatch objects to a context, without deciding
-    // anything or making any of the values. The fields that do not depend on the query are set
-    // before the clock starts, in one match for each, as the index prepares them when it files a
-    // record; each round copies those and sets the type and the relevance, which gives each copy a
-    // private of its own.
+    // The floor of an answer: making the same QueryMatch objects, with the same fields, and handing
+    // them to a context, without deciding anything or making any of the values.
     QJsonObject floors;
     for (const QString &query : queries) {
         Plasma::RunnerContext answered;
         answered.setQuery(query);
         ServiceFinder(&runner).match(answered);
         const QList<Plasma::QueryMatch> produced = answered.matches();
-        QList<Plasma::QueryMatch> prepared;
-        prepared.reserve(produced.size());
-        for (const Plasma::QueryMatch &original : produced) {
-            Plasma::QueryMatch match(&runner);
-            match.setType(Plasma::QueryMatch::PossibleMatch);
-            match.setId(original.subtext());
-            match.setText(original.text());
-            match.setSubtext(original.subtext());
-            match.setIconName(original.iconName());
-            match.setData(original.data());
-            prepared.append(match);
-        }
         std::vector<double> times;
         for (int round = 0; round <= m_options.rounds; ++round) {
             Plasma::RunnerContext context;
@@ -941,13 +926,16 @@ std::vector<JobResult> Bench::queryJobs(const QString &onlyClass)
             timer.start();
             QList<Plasma::QueryMatch> made;
             made.reserve(produced.size());
-            for (int i = 0; i < produced.size(); ++i) {
-                made.append(prepared.at(i));
-                Plasma::QueryMatch &match = made.last();
-                if (produced.at(i).type() != Plasma::QueryMatch::PossibleMatch) {
-                    match.setType(produced.at(i).type());
-                }
-                match.setRelevance(produced.at(i).relevance());
+            for (const Plasma::QueryMatch &original : produced) {
+                Plasma::QueryMatch match(&runner);
+                match.setType(original.type());
+                match.setId(original.subtext());
+                match.setText(original.text());
+                match.setSubtext(original.subtext());
+                match.setIconName(original.iconName());
+                match.setData(original.data());
+                match.setRelevance(original.relevance());
+                made.append(match);
             }
             context.addMatches(made);
             if (round > 0) {

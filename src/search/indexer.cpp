@@ -608,8 +608,8 @@ void IndexerPrivate::clear()
     const std::lock_guard<std::mutex> lock(m_settling);
     m_records.clear();
     m_records.shrink_to_fit();
-    m_preparedMatches.clear();
-    m_preparedMatches.shrink_to_fit();
+    m_matchData.clear();
+    m_matchData.shrink_to_fit();
     m_nameUnits.clear();
     m_nameUnits.shrink_to_fit();
     m_commandUnits.clear();
@@ -642,9 +642,9 @@ std::uint32_t IndexerPrivate::recordNumber(const std::shared_ptr<FileInfo> &reco
     if (found == place) {
         m_dirty.store(true, std::memory_order_relaxed);
         m_records.push_back(record);
-        // Made once here rather than for every match of every query: a query copies it and sets
-        // what depends on the query, which costs about half of making a match and its URL.
-        m_preparedMatches.push_back(prepareMatch(m_matchRunner, *record));
+        // Made once here rather than for every match of every query: a URL costs more to make
+        // than the rest of a match.
+        m_matchData.push_back(matchDataOf(*record));
         m_nameUnits.push_back(FoldedUnits::of(record->displayName()));
         m_commandUnits.push_back(FoldedUnits::of(record->executableName()));
     }
@@ -674,24 +674,6 @@ QVariant IndexerPrivate::matchDataOf(const FileInfo &record)
         return QVariant(QStringLiteral("kcm://") + record.executableName());
     }
     return QVariant(QUrl::fromLocalFile(record.path()));
-}
-
-Plasma::QueryMatch IndexerPrivate::prepareMatch(Plasma::AbstractRunner *runner, const FileInfo &record)
-{
-    Plasma::QueryMatch match(runner);
-    match.setType(Plasma::QueryMatch::PossibleMatch);
-    match.setId(record.path());
-    match.setText(record.displayName());
-    match.setSubtext(record.path());
-    match.setIconName(record.icon());
-    match.setData(matchDataOf(record));
-    return match;
-}
-
-void IndexerPrivate::setMatchRunner(Plasma::AbstractRunner *runner)
-{
-    Q_ASSERT(m_records.empty());
-    m_matchRunner = runner;
 }
 
 std::uint32_t IndexerPrivate::appendText(const QChar *text, int length)
@@ -804,7 +786,7 @@ void IndexerPrivate::finish()
     m_text.shrink_to_fit();
     m_keys.shrink_to_fit();
     m_records.shrink_to_fit();
-    m_preparedMatches.shrink_to_fit();
+    m_matchData.shrink_to_fit();
     m_nameUnits.shrink_to_fit();
     m_commandUnits.shrink_to_fit();
 }

@@ -10,8 +10,6 @@
 #include "indextable_p.h"
 #include "nimbstartmenu_export.h"
 
-#include <KRunner/QueryMatch>
-
 #include <QVariant>
 
 #include <atomic>
@@ -33,10 +31,6 @@ class NIMBSTARTMENU_EXPORT IndexerPrivate
 {
 public:
     static const IndexerPrivate *get(const Indexer &indexer)
-    {
-        return indexer.d.get();
-    }
-    static IndexerPrivate *get(Indexer &indexer)
     {
         return indexer.d.get();
     }
@@ -85,21 +79,10 @@ public:
     /// The data of a query match for @p record: its file's URL, or "kcm://" and the module's name.
     static QVariant matchDataOf(const FileInfo &record);
 
-    /// The runner whose matches preparedMatch() gives, before anything is filed; none by default.
-    void setMatchRunner(Plasma::AbstractRunner *runner);
-    Plasma::AbstractRunner *matchRunner() const
+    /// matchDataOf() the record numbered @p number, made when it was filed.
+    const QVariant &matchData(std::uint32_t number) const
     {
-        return m_matchRunner;
-    }
-
-    /// A possible match of @p runner with the fields of setupMatch(), to be copied and never
-    /// changed in place: each copy that sets a field of its own gets a private of its own.
-    static Plasma::QueryMatch prepareMatch(Plasma::AbstractRunner *runner, const FileInfo &record);
-
-    /// prepareMatch() of the record numbered @p number, made when it was filed.
-    const Plasma::QueryMatch &preparedMatch(std::uint32_t number) const
-    {
-        return m_preparedMatches[number];
+        return m_matchData[number];
     }
 
     /**
@@ -178,8 +161,7 @@ private:
     void findOwnPaths() const;
 
     std::vector<std::shared_ptr<FileInfo>> m_records;
-    Plasma::AbstractRunner *m_matchRunner = nullptr;
-    std::vector<Plasma::QueryMatch> m_preparedMatches; // one for each record
+    std::vector<QVariant> m_matchData; // one for each record
     std::vector<FoldedUnits> m_nameUnits;
     std::vector<FoldedUnits> m_commandUnits;
     IndexTable m_recordTable; // record pointer -> number

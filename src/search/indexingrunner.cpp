@@ -4,12 +4,10 @@
 */
 
 #include "indexingrunner.h"
-#include "indexer_p.h"
 
 IndexingRunner::IndexingRunner(QObject *parent, const KPluginMetaData &metaData, const QVariantList &args)
     : Plasma::AbstractRunner(parent, metaData, args)
 {
-    IndexerPrivate::get(m_indexer)->setMatchRunner(this);
 }
 
 IndexingRunner::~IndexingRunner() = default;

@@ -282,17 +282,20 @@ bool ServiceFinderPrivate::disqualify(const Hit &hit)
     return !newPath && !newCommand;
 }
 
-// The match of setupMatch(): a copy of the one the index prepared for the record, of this runner,
-// which owns the index. Its relevance is set once, by spreadRelevances(), which gives the copy a
-// private of its own: the prepared match is never changed.
+// The match of setupMatch(), with the data the index made for the record; its relevance is set
+// once, by spreadRelevances().
 void ServiceFinderPrivate::addMatch(const Hit &hit, Plasma::QueryMatch::Type type, double relevance)
 {
-    Q_ASSERT(m_index->matchRunner() == m_runner);
-    m_matches.append(m_index->preparedMatch(hit.number));
-    if (type != Plasma::QueryMatch::PossibleMatch) {
-        m_matches.last().setType(type);
-    }
-    m_ranking.push_back(Rank{relevance, (*hit.item)->displayName(), m_matches.size() - 1});
+    const FileInfo &item = **hit.item;
+    Plasma::QueryMatch match(m_runner);
+    match.setType(type);
+    match.setId(item.path());
+    match.setText(item.displayName());
+    match.setSubtext(item.path());
+    match.setIconName(item.icon());
+    match.setData(m_index->matchData(hit.number));
+    m_ranking.push_back(Rank{relevance, item.displayName(), m_matches.size()});
+    m_matches.append(match);
 }
 
 // Higher relevance first, then by text.
