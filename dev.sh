@@ -8,7 +8,7 @@
 #   ./dev.sh unit      install what is missing, build, run the test suite through CTest (the quick check)
 #   ./dev.sh sanitize  the test suite built with clang, under AddressSanitizer, UndefinedBehaviorSanitizer
 #                      and LeakSanitizer (the build also holds the fuzz targets, whose seeds it replays)
-#   ./dev.sh fuzz      run every fuzz target for FUZZ_SECONDS (default 45) from its seed corpus
+#   ./dev.sh fuzz      run every fuzz target for FUZZ_SECONDS (default 30), two at a time, from its seed corpus
 #   ./dev.sh hardening sanitize, then fuzz
 #   ./dev.sh test      what CI runs: unit, sanitize and fuzz, in this order
 # BUILD_DIR (default: build) is the build folder of demo and unit; SANITIZE_BUILD_DIR (default:
@@ -33,7 +33,7 @@ packages=(
 
 BUILD_DIR=${BUILD_DIR:-build}
 SANITIZE_BUILD_DIR=${SANITIZE_BUILD_DIR:-build-sanitize}
-FUZZ_SECONDS=${FUZZ_SECONDS:-45}
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 # A fixed seed: a run explores the same inputs in the same order each time, so that CI does not pass
 # or fail by luck. A longer or differently seeded local run (FUZZ_SEED=0 picks one at random) looks
 # further; what it finds goes into fuzz/corpus as a regression input.
@@ -84,27 +84,42 @@ run_sanitize() {
         ctest --output-on-failure -j2 --timeout 300)
 }
 
+# One fuzz target for FUZZ_SECONDS. New inputs go to the run's own corpus folder, the first one
+# named; the seeds stay as they are. Leaks are looked for after every input; the suite checks what
+# is left at exit.
+fuzz_target() {
+    local target=$1 runs=$2
+    mkdir -p "$runs/$target"
+    ASAN_OPTIONS=detect_leaks=1:leak_check_at_exit=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        "$SANITIZE_BUILD_DIR/bin/${target}fuzzer" -seed="$FUZZ_SEED" -max_total_time="$FUZZ_SECONDS" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$runs/$target-" "$runs/$target" "fuzz/corpus/$target" >"$runs/$target.log" 2>&1
+}
+
 run_fuzz() {
     install_missing
     build_sanitized
-    local runs="$SANITIZE_BUILD_DIR/fuzz-runs" failed=0 fuzz_targets
+    local runs="$SANITIZE_BUILD_DIR/fuzz-runs" failed=0 fuzz_targets i
     mkdir -p "$runs"
     # fuzz/CMakeLists.txt lists the targets; the build writes the list down.
     mapfile -t fuzz_targets <"$SANITIZE_BUILD_DIR/fuzz-targets.txt"
-    for target in "${fuzz_targets[@]}"; do
-        mkdir -p "$runs/$target"
-        echo "== fuzzing $target for ${FUZZ_SECONDS}s"
-        # New inputs go to the run's own corpus folder, the first one named; the seeds stay as they
-        # are. Leaks are looked for after every input; the suite checks what is left at exit.
-        if ASAN_OPTIONS=detect_leaks=1:leak_check_at_exit=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-            "$SANITIZE_BUILD_DIR/bin/${target}fuzzer" -seed="$FUZZ_SEED" -max_total_time="$FUZZ_SECONDS" -timeout=10 -print_final_stats=1 \
-            -artifact_prefix="$runs/$target-" "$runs/$target" "fuzz/corpus/$target" >"$runs/$target.log" 2>&1; then
-            grep -E '^#[0-9]+[[:space:]]+DONE' "$runs/$target.log" | tail -n 1 || true
-        else
-            tail -n 40 "$runs/$target.log"
-            echo "fuzz target $target failed; its input is in $runs/$target-*"
-            failed=1
-        fi
+    # Two targets at a time, one a core; each reports in the order of the list.
+    for ((i = 0; i < ${#fuzz_targets[@]}; i += 2)); do
+        local batch=("${fuzz_targets[@]:i:2}") pids=() target j
+        for target in "${batch[@]}"; do
+            echo "== fuzzing $target for ${FUZZ_SECONDS}s"
+            fuzz_target "$target" "$runs" &
+            pids+=($!)
+        done
+        for j in "${!batch[@]}"; do
+            target=${batch[j]}
+            if wait "${pids[j]}"; then
+                grep -E '^#[0-9]+[[:space:]]+DONE' "$runs/$target.log" | tail -n 1 || true
+            else
+                tail -n 40 "$runs/$target.log"
+                echo "fuzz target $target failed; its input is in $runs/$target-*"
+                failed=1
+            fi
+        done
     done
     return $failed
 }
