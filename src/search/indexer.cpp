@@ -22,12 +22,30 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 namespace
 {
+// std::vector::shrink_to_fit() gives nothing back when the library is built without exceptions, as
+// here: libstdc++ then declines the request. A copy of the right size does what it would.
+template<typename T>
+void shrinkToFit(std::vector<T> &buffer)
+{
+    if (buffer.capacity() > buffer.size()) {
+        std::vector<T>(std::make_move_iterator(buffer.begin()), std::make_move_iterator(buffer.end())).swap(buffer);
+    }
+}
+
+// Empties a buffer and gives back its memory.
+template<typename T>
+void release(std::vector<T> &buffer)
+{
+    std::vector<T>().swap(buffer);
+}
+
 const QString applicationsDir = QStringLiteral("/usr/share/applications");
 const QString fallbackIcon = QStringLiteral("system-run");
 const QString systemSettingsRow = QStringLiteral("talvo-systemsettings");
@@ -606,28 +624,18 @@ QSet<std::shared_ptr<FileInfo>> Indexer::find(const QString &query) const
 void IndexerPrivate::clear()
 {
     const std::lock_guard<std::mutex> lock(m_settling);
-    m_records.clear();
-    m_records.shrink_to_fit();
-    m_matchData.clear();
-    m_matchData.shrink_to_fit();
-    m_nameUnits.clear();
-    m_nameUnits.shrink_to_fit();
-    m_commandUnits.clear();
-    m_commandUnits.shrink_to_fit();
+    release(m_records);
+    release(m_matchData);
+    release(m_nameUnits);
+    release(m_commandUnits);
     m_recordTable = IndexTable();
-    m_text.clear();
-    m_text.shrink_to_fit();
-    m_keys.clear();
-    m_keys.shrink_to_fit();
+    release(m_text);
+    release(m_keys);
     m_keyTable = IndexTable();
-    m_runStarts.assign(1, 0);
-    m_runStarts.shrink_to_fit();
-    m_runs.clear();
-    m_runs.shrink_to_fit();
-    m_pending.clear();
-    m_pending.shrink_to_fit();
-    m_ownPaths.clear();
-    m_ownPaths.shrink_to_fit();
+    m_runStarts = std::vector<std::uint32_t>{0};
+    release(m_runs);
+    release(m_pending);
+    release(m_ownPaths);
     m_dirty.store(false);
 }
 
@@ -731,7 +739,7 @@ void IndexerPrivate::settle() const
         }
         starts[keys] = packed;
         runs.resize(packed);
-        runs.shrink_to_fit();
+        shrinkToFit(runs);
     }
     m_runStarts.swap(starts);
     m_runs.swap(runs);
@@ -783,12 +791,12 @@ void IndexerPrivate::finish()
 {
     settle();
     // The buffers grew by doubling; what is filed after a whole build is little.
-    m_text.shrink_to_fit();
-    m_keys.shrink_to_fit();
-    m_records.shrink_to_fit();
-    m_matchData.shrink_to_fit();
-    m_nameUnits.shrink_to_fit();
-    m_commandUnits.shrink_to_fit();
+    shrinkToFit(m_text);
+    shrinkToFit(m_keys);
+    shrinkToFit(m_records);
+    shrinkToFit(m_matchData);
+    shrinkToFit(m_nameUnits);
+    shrinkToFit(m_commandUnits);
 }
 
 std::int32_t IndexerPrivate::lookUp(const QChar *text, int length) const
