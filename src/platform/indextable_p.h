@@ -56,6 +56,22 @@ public:
     }
 
     /**
+     * Gives back room once the items are all in: the fewest slots that keep the table at most
+     * three quarters full. A table that is only looked up in then takes half the memory or less,
+     * at a few more probes a lookup; the next insertion grows it again.
+     */
+    void shrink()
+    {
+        std::size_t size = MinimumSize;
+        while (4 * m_size > 3 * size) {
+            size *= 2;
+        }
+        if (size < m_slots.size()) {
+            rehash(size);
+        }
+    }
+
+    /**
      * The place of the item of hash @p hash for which @p isSame(place) says yes, if there is one;
      * otherwise @p place is added and returned.
      */

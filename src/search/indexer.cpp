@@ -797,6 +797,7 @@ void IndexerPrivate::finish()
     shrinkToFit(m_matchData);
     shrinkToFit(m_nameUnits);
     shrinkToFit(m_commandUnits);
+    m_keyTable.shrink();
 }
 
 std::int32_t IndexerPrivate::lookUp(const QChar *text, int length) const
