@@ -201,6 +201,19 @@ void ServiceFinderTest::ranking_data()
                                           << QStringLiteral("viewer")
                                           << QStringList{line(QStringLiteral("Alpha viewer"), possible, 0.79995),
                                                          line(QStringLiteral("beta viewer"), possible, 0.7999)};
+    // Equal beginnings, a beginning that is a whole name, and UTF-16 units, not code points: U+1F600
+    // (units D83D DE00) comes before U+FF21.
+    QTest::addRow("ties ordered by UTF-16 units, past the first four") << QVector<Fixture>{{QStringLiteral("\uFF21 zeta"), QStringLiteral("e")},
+                                                                                           {QStringLiteral("\U0001F600 zeta"), QStringLiteral("d")},
+                                                                                           {QStringLiteral("Abcd zeta 2"), QStringLiteral("c")},
+                                                                                           {QStringLiteral("Abcd zeta 1"), QStringLiteral("b")},
+                                                                                           {QStringLiteral("Abc zeta"), QStringLiteral("a")}}
+                                                                       << QStringLiteral("zeta")
+                                                                       << QStringList{line(QStringLiteral("Abc zeta"), possible, 0.79995),
+                                                                                      line(QStringLiteral("Abcd zeta 1"), possible, 0.7999),
+                                                                                      line(QStringLiteral("Abcd zeta 2"), possible, 0.79985),
+                                                                                      line(QStringLiteral("\U0001F600 zeta"), possible, 0.7998),
+                                                                                      line(QStringLiteral("\uFF21 zeta"), possible, 0.79975)};
     QTest::addRow("spreading starts again below each lower relevance") << QVector<Fixture>{{QStringLiteral("Photo viewer"), QStringLiteral("p")},
                                                                                            {QStringLiteral("Viewer"), QStringLiteral("v")},
                                                                                            {QStringLiteral("Image viewer"), QStringLiteral("i")},
